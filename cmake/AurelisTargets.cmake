@@ -1,0 +1,26 @@
+# A library made of every source file in one folder (not its subfolders).
+function(aurelis_library name dir)
+  file(GLOB _src CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.c
+       ${PROJECT_SOURCE_DIR}/${dir}/*.h ${PROJECT_SOURCE_DIR}/${dir}/*.qrc)
+  if(NOT _src MATCHES "\\.(cpp|c)(;|$)")
+    # A folder whose code is still to come: keep the target linkable.
+    set(_stub ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
+    file(WRITE ${_stub} "namespace { [[maybe_unused]] int ${name}_empty; }\n")
+    list(APPEND _src ${_stub})
+  endif()
+  add_library(${name} STATIC ${_src})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# A test program made of every source file in one tests folder, plus the shared test main.
+function(aurelis_test name dir)
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h)
+  add_executable(${name} ${_src})
+  target_link_libraries(${name} PRIVATE test_support ${ARGN})
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AURELIS_CORPUS=${AURELIS_CORPUS_DIR};AURELIS_SAMPLES=${PROJECT_SOURCE_DIR}/samples"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

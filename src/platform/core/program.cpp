@@ -1,0 +1,89 @@
+#include "platform/core/program.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QScreen>
+#include <QTranslator>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+
+namespace {
+ExitInterceptor* g_interceptor = nullptr;
+QSizeF g_screenOverride;
+}
+
+ExitInterceptor::ExitInterceptor() : previous_(g_interceptor) { g_interceptor = this; }
+ExitInterceptor::~ExitInterceptor() { g_interceptor = previous_; }
+
+void endProgram()
+{
+    if (g_interceptor) {
+        ++g_interceptor->count_;
+        return;
+    }
+    std::fflush(nullptr);
+    // "At once": no event loop unwinding, no window unloading.
+    std::_Exit(0);
+}
+
+double twipsPerPixel()
+{
+    double dpi = 96.0;
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const double d = s->logicalDotsPerInch();
+        if (d > 0)
+            dpi = d;
+    }
+    return kTwipsPerInch / dpi;
+}
+
+int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / twipsPerPixel())); }
+double pixelsToTwips(double pixels) { return pixels * twipsPerPixel(); }
+
+QSizeF screenSizeTwips()
+{
+    if (!g_screenOverride.isEmpty())
+        return g_screenOverride;
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QSize px = s->geometry().size();
+        return QSizeF(pixelsToTwips(px.width()), pixelsToTwips(px.height()));
+    }
+    return QSizeF(pixelsToTwips(1024), pixelsToTwips(768));
+}
+
+void setScreenSizeOverride(const QSizeF& twips) { g_screenOverride = twips; }
+
+void setUpChineseEnvironment(QApplication& app)
+{
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {
+        auto* tr = new QTranslator(&app);
+        if (tr->load(QLatin1String(name), dir))
+            app.installTranslator(tr);
+        else
+            delete tr;
+    }
+    // The windows ask for the usual Chinese Windows fonts by name; map them to
+    // fonts Debian ships so the text is Chinese rather than empty boxes.
+    const QStringList song = {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
+                              QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Serif CJK SC")};
+    const QStringList li = {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW"),
+                            QStringLiteral("WenQuanYi Zen Hei")};
+    QFont::insertSubstitutions(QStringLiteral("宋体"), song);
+    QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
+    QFont::insertSubstitutions(QStringLiteral("新宋体"), song);
+    QFont::insertSubstitutions(QStringLiteral("隶书"), li);
+    QFont::insertSubstitutions(QStringLiteral("LiSu"), li);
+    QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"), li);
+    QFont::insertSubstitutions(QStringLiteral("黑体"), {QStringLiteral("WenQuanYi Zen Hei")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Zen Hei")});
+}
+
+} // namespace platform

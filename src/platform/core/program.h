@@ -1,0 +1,43 @@
+#pragma once
+// Program-wide services: ending the program at once, units, the screen,
+// and the Chinese environment (fonts and standard dialog texts).
+#include <QSizeF>
+#include <functional>
+
+class QApplication;
+
+namespace platform {
+
+// Ends the program at once: no questions, no unloading, nothing saved.
+void endProgram();
+
+// While alive, endProgram() only counts instead of ending the process.
+class ExitInterceptor {
+public:
+    ExitInterceptor();
+    ~ExitInterceptor();
+    ExitInterceptor(const ExitInterceptor&) = delete;
+    ExitInterceptor& operator=(const ExitInterceptor&) = delete;
+    int count() const { return count_; }
+
+private:
+    friend void endProgram();
+    int count_ = 0;
+    ExitInterceptor* previous_;
+};
+
+// 1440 twips to the inch, at the screen's logical dpi (96 gives 15 twips a pixel).
+constexpr double kTwipsPerInch = 1440.0;
+double twipsPerPixel();
+int twipsToPixels(double twips);
+double pixelsToTwips(double pixels);
+
+// The whole screen (not the work area), in twips.
+QSizeF screenSizeTwips();
+// Tests pretend a screen of a given size; an empty size restores the real one.
+void setScreenSizeOverride(const QSizeF& twips);
+
+// Chinese standard-dialog texts and font substitutes for the fonts the windows ask for.
+void setUpChineseEnvironment(QApplication& app);
+
+} // namespace platform

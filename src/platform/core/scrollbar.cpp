@@ -1,0 +1,49 @@
+#include "platform/core/scrollbar.h"
+
+#include "platform/core/error.h"
+
+namespace platform {
+
+namespace {
+constexpr int kInvalidPropertyValue = 380;
+
+void check16(int v)
+{
+    if (v < -32768 || v > 32767)
+        throw Error(errc::Overflow, QStringLiteral("溢出"));
+}
+}
+
+ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent)
+{
+    setRange(0, 32767);
+    setSingleStep(1);
+    setPageStep(1);
+    // Without tracking, a drag reports its value once, on release; the drag
+    // steps themselves come through sliderMoved.
+    setTracking(false);
+    connect(this, &QScrollBar::valueChanged, this, [this](int) { emit change(); });
+    connect(this, &QScrollBar::sliderMoved, this, [this](int) { emit scroll(); });
+}
+
+void ScrollBar::setValueChecked(int v)
+{
+    check16(v);
+    if (v < minimum() || v > maximum())
+        throw Error(kInvalidPropertyValue, QStringLiteral("无效的属性值"));
+    setValue(v);
+}
+
+void ScrollBar::setMin(int v)
+{
+    check16(v);
+    setMinimum(v);
+}
+
+void ScrollBar::setMax(int v)
+{
+    check16(v);
+    setMaximum(v);
+}
+
+} // namespace platform

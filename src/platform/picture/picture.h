@@ -1,0 +1,56 @@
+#pragma once
+// Pictures of every kind the book may hold (bmp, gif, jpg, jpeg, ico, png,
+// wmf, emf). Loading reads only what is needed to know the natural size;
+// pixels are decoded at the size they are shown, on demand.
+#include <QImage>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+namespace platform {
+
+class Picture {
+public:
+    Picture();
+    // Throws platform::Error (file not found, invalid picture); never crashes on bad files.
+    static Picture load(const QString& path);
+
+    bool isNull() const;
+    QSize naturalPixels() const;
+    QSizeF naturalTwips() const;
+    // Pixels for showing at the given size: at least that resolution (capped at the natural
+    // size for raster pictures), smoothly scaled; decoded results are cached.
+    QImage image(const QSize& targetPixels) const;
+    // The picture at its natural size, for printing.
+    QImage fullImage() const;
+
+private:
+    struct Impl;
+    std::shared_ptr<Impl> d;
+};
+
+// Draws its picture stretched over its whole area. A click and a double click
+// are reported the way the windows expect: click on release, then double click.
+class ImageView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ImageView(QWidget* parent = nullptr);
+    void setPicture(const Picture& picture);
+    Picture picture() const { return picture_; }
+
+signals:
+    void clicked();
+    void doubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    Picture picture_;
+};
+
+} // namespace platform

@@ -1,0 +1,32 @@
+#pragma once
+// The rich text box: a text edit that loads and saves rich-text files,
+// exchanges its formatted content as RTF, and gives its plain text.
+#include <QByteArray>
+#include <QColor>
+#include <QTextEdit>
+
+namespace platform {
+
+class RichTextBox : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit RichTextBox(QWidget* parent = nullptr);
+
+    // A file starting with "{\rtf" is rich text, anything else plain GBK text.
+    // Throws platform::Error for a missing or unreadable file (the content stays as it was).
+    void LoadFile(const QString& path);
+    // Saves as RTF, replacing the file. Throws platform::Error.
+    void SaveFile(const QString& path) const;
+
+    QByteArray TextRTF() const;
+    void setTextRTF(const QByteArray& rtf);
+
+    // Plain text, paragraphs separated by CR LF.
+    QString Text() const;
+    void setText(const QString& text);
+
+    QColor BackColor() const;
+    void setBackColor(const QColor& color);
+};
+
+} // namespace platform
