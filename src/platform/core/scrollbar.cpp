@@ -2,6 +2,8 @@
 
 #include "platform/core/error.h"
 
+#include <QKeyEvent>
+
 namespace platform {
 
 namespace {
@@ -31,6 +33,10 @@ void ScrollBar::setValueChecked(int v)
     check16(v);
     if (v < minimum() || v > maximum())
         throw Error(kInvalidPropertyValue, QStringLiteral("无效的属性值"));
+    // During a drag the thumb is away from the value, and QAbstractSlider::setValue
+    // would then report a change (and a scroll) although the value stays.
+    if (v == value())
+        return;
     setValue(v);
 }
 
@@ -44,6 +50,19 @@ void ScrollBar::setMax(int v)
 {
     check16(v);
     setMaximum(v);
+}
+
+void ScrollBar::keyPressEvent(QKeyEvent* event)
+{
+    // QScrollBar inverts its controls so that Up/PageUp lower the value, and on
+    // a horizontal bar that turns Left/Right round as well: Right must raise it.
+    if (orientation() == Qt::Horizontal && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        const bool towardsMax = (event->key() == Qt::Key_Right) != isRightToLeft();
+        triggerAction(towardsMax ? SliderSingleStepAdd : SliderSingleStepSub);
+        event->accept();
+        return;
+    }
+    QScrollBar::keyPressEvent(event);
 }
 
 } // namespace platform

@@ -27,6 +27,9 @@ public:
 signals:
     void change();
     void scroll();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace platform
