@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+#include "platform/speech/audio_sink.h"
+
 namespace platform {
 
 struct SpeechObjectToken {
@@ -34,7 +36,17 @@ public:
     virtual int Speak(const QString& text, int flags) = 0;
 };
 
+// Rate -10..10 as espeak's words per minute: 175 x 3^(rate/10), kept inside 80..450.
+int wordsPerMinuteForRate(int rate);
+
 // The engine's voice; throws platform::Error when no speech engine can be created.
+// It plays on the default sound device, or, when the environment variable
+// AURELIS_SPEECH_WAV names a file, writes everything it speaks into that WAV file.
+// Without a sound device (and without that variable) it throws, like a missing engine.
 std::unique_ptr<SpVoice> createSpVoice();
+
+// The engine's voice speaking into the given sink. Throws platform::Error when
+// espeak-ng or its data is missing, or when the sink is null.
+std::unique_ptr<SpVoice> createSpVoice(std::unique_ptr<AudioSink> sink);
 
 } // namespace platform

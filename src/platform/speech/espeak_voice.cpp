@@ -1,0 +1,152 @@
+// The voice object on espeak-ng: settings of its own, applied to the shared
+// synthesizer at every Speak, samples converted and streamed to its sink.
+#include "platform/core/error.h"
+#include "platform/speech/espeak_engine.h"
+#include "platform/speech/sample_converter.h"
+#include "platform/speech/voice.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+int wordsPerMinuteForRate(int rate)
+{
+    const double wpm = 175.0 * std::pow(3.0, rate / 10.0);
+    return std::clamp(static_cast<int>(std::lround(wpm)), 80, 450);
+}
+
+namespace {
+
+class EspeakVoice final : public SpVoice {
+public:
+    explicit EspeakVoice(std::unique_ptr<AudioSink> sink) : sink_(std::move(sink))
+    {
+        const QList<SpeechObjectToken> all = espeak_engine::voices();
+        if (all.isEmpty())
+            throw Error(errc::General, QStringLiteral("没有安装任何语音"));
+        voice_ = all.first();
+        // The default format must be playable, or the voice is of no use.
+        sink_->checkFormat(*audioFormatForType(formatType_));
+    }
+
+    QList<SpeechObjectToken> GetVoices(const QString&, const QString&) override
+    {
+        return espeak_engine::voices();
+    }
+    SpeechObjectToken Voice() const override { return voice_; }
+    void setVoice(const SpeechObjectToken& token) override
+    {
+        for (const SpeechObjectToken& t : espeak_engine::voices()) {
+            if (t.id == token.id) {
+                voice_ = t;
+                return;
+            }
+        }
+        throw Error(errc::InvalidArgument, QStringLiteral("找不到语音 %1").arg(token.id));
+    }
+
+    int Rate() const override { return rate_; }
+    void setRate(int rate) override
+    {
+        if (rate < -10 || rate > 10)
+            throw Error(errc::InvalidArgument, QStringLiteral("语速超出范围 (-10..10): %1").arg(rate));
+        rate_ = rate;
+    }
+    int Volume() const override { return volume_; }
+    void setVolume(int volume) override
+    {
+        if (volume < 0 || volume > 100)
+            throw Error(errc::InvalidArgument, QStringLiteral("音量超出范围 (0..100): %1").arg(volume));
+        volume_ = volume;
+    }
+
+    // Our engine switches formats whenever asked; the flag is kept only to be
+    // read back.
+    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override { allowFormatChanges_ = allow; }
+
+    int AudioOutputFormatType() const override { return formatType_; }
+    void setAudioOutputFormatType(int formatType) override
+    {
+        const auto format = audioFormatForType(formatType);
+        if (!format)
+            throw Error(errc::InvalidArgument, QStringLiteral("无效的音频格式: %1").arg(formatType));
+        sink_->checkFormat(*format);  // throws with the device's own words; the old format stays
+        if (formatType != formatType_)
+            converter_.reset();
+        formatType_ = formatType;
+    }
+
+    // Nothing ever pauses this voice, so there is nothing to resume.
+    void Resume() override {}
+
+    int Speak(const QString& text, int) override
+    {
+        const int stream = ++streamNumber_;
+        if (text.isEmpty())
+            return stream;
+        const AudioFormat format = *audioFormatForType(formatType_);
+        if (!converter_)
+            converter_ = std::make_unique<SampleConverter>(espeak_engine::sampleRate(), format);
+
+        SynthesisSettings settings;
+        settings.voiceId = voice_.id.toUtf8();
+        settings.wordsPerMinute = wordsPerMinuteForRate(rate_);
+        settings.amplitude = volume_;  // espeak's 100 is its normal loudness
+
+        sink_->begin(format);
+        SampleConverter& converter = *converter_;
+        AudioSink& sink = *sink_;
+        try {
+            espeak_engine::synthesize(settings, text, [&](const std::int16_t* samples, std::size_t count) {
+                const std::vector<char> bytes = converter.convert(samples, count);
+                if (!bytes.empty())
+                    sink.write(bytes.data(), bytes.size());
+            });
+            const std::vector<char> rest = converter.flush();
+            if (!rest.empty())
+                sink.write(rest.data(), rest.size());
+        } catch (...) {
+            // The resampler may hold half a text; start the next one clean.
+            converter_.reset();
+            throw;
+        }
+        sink.finish();
+        return stream;
+    }
+
+private:
+    std::unique_ptr<AudioSink> sink_;
+    std::unique_ptr<SampleConverter> converter_;  // for formatType_, made on first use
+    SpeechObjectToken voice_;
+    int rate_ = 0;
+    int volume_ = 100;
+    int formatType_ = kDefaultAudioFormatType;
+    bool allowFormatChanges_ = true;
+    int streamNumber_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<SpVoice> createSpVoice(std::unique_ptr<AudioSink> sink)
+{
+    if (!sink)
+        throw Error(errc::ObjectNotSet, QStringLiteral("没有音频输出"));
+    espeak_engine::ensureInitialised();
+    return std::make_unique<EspeakVoice>(std::move(sink));
+}
+
+std::unique_ptr<SpVoice> createSpVoice()
+{
+    // Check the engine before touching the sound system, so a missing engine is
+    // reported as such and not as a missing device.
+    espeak_engine::ensureInitialised();
+    const QString wavPath = qEnvironmentVariable("AURELIS_SPEECH_WAV");
+    if (!wavPath.isEmpty())
+        return createSpVoice(createWavFileSink(wavPath));
+    return createSpVoice(createPortAudioSink());
+}
+
+} // namespace platform

@@ -1,0 +1,357 @@
+#include "platform/core/error.h"
+#include "platform/speech/audio_format.h"
+#include "platform/speech/voice.h"
+#include "recording_sink.h"
+#include "support/test_support.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using platform::AudioFormat;
+using platform::SpVoice;
+
+namespace {
+
+const QString kChinese = QStringLiteral("今天天气很好，我们一起去公园散步");
+
+// The engine or nothing: tests of the real synthesizer skip without its data.
+#define REQUIRE_ENGINE()                                                            \
+    do {                                                                            \
+        try {                                                                       \
+            platform::createSpVoice(platform::createNullSink());                    \
+        } catch (const platform::Error& e) {                                        \
+            GTEST_SKIP() << "espeak-ng unavailable: " << e.description().toStdString(); \
+        }                                                                           \
+    } while (0)
+
+struct Recorded {
+    SinkLog log;
+    std::unique_ptr<SpVoice> voice;
+    RecordingSink* sink = nullptr;
+};
+
+std::unique_ptr<Recorded> recordedVoice()
+{
+    auto r = std::make_unique<Recorded>();
+    auto sink = std::make_unique<RecordingSink>(r->log);
+    r->sink = sink.get();
+    r->voice = platform::createSpVoice(std::move(sink));
+    return r;
+}
+
+double seconds(const SinkLog& log)
+{
+    return double(log.bytes.size()) / log.format.bytesPerFrame() / log.format.sampleRate;
+}
+
+struct Wav {
+    bool ok = false;
+    int channels = 0, sampleRate = 0, bits = 0, byteRate = 0, blockAlign = 0;
+    QByteArray data;
+    double seconds() const { return blockAlign ? double(data.size()) / blockAlign / sampleRate : 0; }
+};
+
+Wav readWav(const QString& path)
+{
+    Wav w;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return w;
+    const QByteArray b = f.readAll();
+    if (b.size() < 44 || b.left(4) != "RIFF" || b.mid(8, 8) != "WAVEfmt " || b.mid(36, 4) != "data")
+        return w;
+    const auto* p = reinterpret_cast<const uchar*>(b.constData());
+    if (qFromLittleEndian<quint32>(p + 4) != quint32(b.size() - 8) || qFromLittleEndian<quint16>(p + 20) != 1)
+        return w;
+    w.channels = qFromLittleEndian<quint16>(p + 22);
+    w.sampleRate = int(qFromLittleEndian<quint32>(p + 24));
+    w.byteRate = int(qFromLittleEndian<quint32>(p + 28));
+    w.blockAlign = qFromLittleEndian<quint16>(p + 32);
+    w.bits = qFromLittleEndian<quint16>(p + 34);
+    const quint32 size = qFromLittleEndian<quint32>(p + 40);
+    if (size != quint32(b.size() - 44))
+        return w;
+    w.data = b.mid(44);
+    w.ok = true;
+    return w;
+}
+
+Wav speakToWav(const QString& path, int formatType, const QString& text, int rate = 0, int volume = 100)
+{
+    auto voice = platform::createSpVoice(platform::createWavFileSink(path));
+    voice->setAudioOutputFormatType(formatType);
+    voice->setRate(rate);
+    voice->setVolume(volume);
+    voice->Speak(text, 0);
+    return readWav(path);
+}
+
+} // namespace
+
+TEST(AudioFormatTypes, CodesMapToRateDepthAndChannelsInTableOrder)
+{
+    struct Row { int code; int rate, bits, channels; const char* caption; };
+    const Row rows[] = {
+        {4, 8000, 8, 1, "8kHz 8Bit Mono"},       {5, 8000, 8, 2, "8kHz 8Bit Stereo"},
+        {7, 8000, 16, 2, "8kHz 16Bit Stereo"},   {8, 11025, 8, 1, "11kHz 8Bit Mono"},
+        {22, 22050, 16, 1, "22kHz 16Bit Mono"},  {23, 22050, 16, 2, "22kHz 16Bit Stereo"},
+        {32, 44100, 8, 1, "44kHz 8Bit Mono"},    {37, 48000, 8, 2, "48kHz 8Bit Stereo"},
+        {39, 48000, 16, 2, "48kHz 16Bit Stereo"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.code);
+        const auto f = platform::audioFormatForType(r.code);
+        ASSERT_TRUE(f.has_value());
+        EXPECT_EQ(f->sampleRate, r.rate);
+        EXPECT_EQ(f->bitsPerSample, r.bits);
+        EXPECT_EQ(f->channels, r.channels);
+        EXPECT_EQ(platform::audioFormatCaption(r.code), QString::fromLatin1(r.caption));
+    }
+    for (int bad : {-1, 0, 3, 40, 1000}) {
+        EXPECT_FALSE(platform::audioFormatForType(bad).has_value()) << bad;
+        EXPECT_TRUE(platform::audioFormatCaption(bad).isEmpty()) << bad;
+    }
+}
+
+TEST(SpeakingRate, ThreeTimesFasterPerTenStepsWithinEspeakLimits)
+{
+    EXPECT_EQ(platform::wordsPerMinuteForRate(0), 175);
+    EXPECT_EQ(platform::wordsPerMinuteForRate(5), 303);   // 175 * sqrt(3)
+    EXPECT_EQ(platform::wordsPerMinuteForRate(-5), 101);  // 175 / sqrt(3)
+    EXPECT_EQ(platform::wordsPerMinuteForRate(-10), 80);  // 58 held at espeak's slowest
+    EXPECT_EQ(platform::wordsPerMinuteForRate(10), 450);  // 525 held at espeak's fastest
+}
+
+TEST(EspeakVoice, StartsWithMandarinNormalRateFullVolumeAnd22kHz16BitMono)
+{
+    REQUIRE_ENGINE();
+    auto r = recordedVoice();
+    SpVoice& v = *r->voice;
+    EXPECT_EQ(v.Rate(), 0);
+    EXPECT_EQ(v.Volume(), 100);
+    EXPECT_EQ(v.AudioOutputFormatType(), 22);
+
+    const auto voices = v.GetVoices();
+    ASSERT_GT(voices.size(), 1);
+    EXPECT_EQ(voices.first().GetDescription(0), QStringLiteral("普通话 (cmn)"));
+    EXPECT_EQ(v.Voice().id, voices.first().id);
+    for (const auto& t : voices)
+        EXPECT_FALSE(t.GetDescription().isEmpty()) << t.id.toStdString();
+    const bool hasEnglish = std::any_of(voices.begin(), voices.end(), [](const platform::SpeechObjectToken& t) {
+        return t.description.startsWith(QStringLiteral("英语"));
+    });
+    EXPECT_TRUE(hasEnglish);
+}
+
+TEST(EspeakVoice, ChoosesVoicesFromItsListAndRefusesOthers)
+{
+    REQUIRE_ENGINE();
+    auto r = recordedVoice();
+    const auto voices = r->voice->GetVoices();
+    r->voice->setVoice(voices.at(3));
+    EXPECT_EQ(r->voice->Voice().id, voices.at(3).id);
+
+    platform::SpeechObjectToken bogus{QStringLiteral("nowhere/none"), QStringLiteral("x")};
+    EXPECT_THROW(r->voice->setVoice(bogus), platform::Error);
+    EXPECT_EQ(r->voice->Voice().id, voices.at(3).id);
+    EXPECT_THROW(r->voice->setRate(11), platform::Error);
+    EXPECT_THROW(r->voice->setVolume(-1), platform::Error);
+    EXPECT_EQ(r->voice->Rate(), 0);
+    EXPECT_EQ(r->voice->Volume(), 100);
+}
+
+TEST(EspeakVoice, RejectedFormatKeepsThePreviousOneAndCarriesTheDeviceText)
+{
+    REQUIRE_ENGINE();
+    auto r = recordedVoice();
+    r->sink->accepts = [](const AudioFormat& f) { return f.sampleRate != 48000; };
+    r->voice->setAudioOutputFormatType(4);
+    try {
+        r->voice->setAudioOutputFormatType(37);
+        FAIL() << "48 kHz should have been refused";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.description(), QStringLiteral("Invalid sample rate"));
+    }
+    EXPECT_EQ(r->voice->AudioOutputFormatType(), 4);
+    EXPECT_THROW(r->voice->setAudioOutputFormatType(40), platform::Error);
+    EXPECT_THROW(r->voice->setAudioOutputFormatType(3), platform::Error);
+    EXPECT_EQ(r->voice->AudioOutputFormatType(), 4);
+
+    r->voice->Speak(QStringLiteral("你好"), 0);
+    ASSERT_EQ(r->log.begins.size(), 1);
+    EXPECT_EQ(r->log.begins.first().sampleRate, 8000);
+}
+
+TEST(EspeakVoice, StreamsChunksBetweenBeginAndFinish)
+{
+    REQUIRE_ENGINE();
+    auto r = recordedVoice();
+    int writesAtFinish = -1;
+    r->voice->Speak(kChinese, 0);
+    writesAtFinish = r->log.writes;
+    EXPECT_EQ(r->log.begins.size(), 1);
+    EXPECT_EQ(r->log.finishes, 1);
+    // Several seconds of speech arrive in many small chunks, not one block at the end.
+    EXPECT_GT(writesAtFinish, 20);
+    EXPECT_GT(seconds(r->log), 1.0);
+    EXPECT_EQ(r->log.bytes.size() % 2, 0);
+
+    // Empty text: nothing synthesized, nothing opened.
+    r->voice->Speak(QString(), 0);
+    EXPECT_EQ(r->log.begins.size(), 1);
+    EXPECT_EQ(r->log.writes, writesAtFinish);
+}
+
+TEST(EspeakVoice, FailingSinkIsAnErrorAndTheNextSpeakStillWorks)
+{
+    REQUIRE_ENGINE();
+    auto r = recordedVoice();
+    r->voice->setAudioOutputFormatType(6);  // through the resampler
+    int calls = 0;
+    r->sink->onWrite = [&] {
+        if (++calls == 3)
+            throw platform::Error(platform::errc::DeviceUnavailable, QStringLiteral("gone"));
+    };
+    EXPECT_THROW(r->voice->Speak(kChinese, 0), platform::Error);
+    EXPECT_EQ(r->log.finishes, 0);
+
+    r->sink->onWrite = nullptr;
+    r->log.bytes.clear();
+    r->voice->Speak(QStringLiteral("你好"), 0);
+    EXPECT_EQ(r->log.finishes, 1);
+    EXPECT_GT(seconds(r->log), 0.2);
+}
+
+TEST(EspeakVoice, VoicesShareTheEngineButKeepTheirOwnSettings)
+{
+    REQUIRE_ENGINE();
+    auto slow = recordedVoice();
+    auto fast = recordedVoice();
+    slow->voice->setRate(-10);
+    fast->voice->setRate(10);
+    for (int i = 0; i < 2; ++i) {
+        slow->voice->Speak(kChinese, 0);
+        fast->voice->Speak(kChinese, 0);
+    }
+    // 80 against 450 words a minute: far apart whatever the pauses.
+    EXPECT_GT(seconds(slow->log), 2.0 * seconds(fast->log));
+}
+
+TEST(EspeakWav, EightKilohertzEightBitMonoHeaderAndDuration)
+{
+    REQUIRE_ENGINE();
+    testing_support::TempWorkDir dir;
+    const Wav low = speakToWav(dir.file("low.wav"), 4, kChinese);
+    const Wav normal = speakToWav(dir.file("normal.wav"), 22, kChinese);
+    ASSERT_TRUE(low.ok);
+    ASSERT_TRUE(normal.ok);
+    EXPECT_EQ(low.sampleRate, 8000);
+    EXPECT_EQ(low.bits, 8);
+    EXPECT_EQ(low.channels, 1);
+    EXPECT_EQ(low.blockAlign, 1);
+    EXPECT_EQ(low.byteRate, 8000);
+    EXPECT_EQ(normal.sampleRate, 22050);
+    EXPECT_EQ(normal.bits, 16);
+    EXPECT_GT(normal.seconds(), 1.0);
+    EXPECT_NEAR(low.seconds(), normal.seconds(), 0.01 * normal.seconds());
+    // Speech, not a flat line: 8-bit samples swing far from 128.
+    int maxSwing = 0;
+    for (char c : low.data)
+        maxSwing = std::max(maxSwing, std::abs(int(uchar(c)) - 128));
+    EXPECT_GT(maxSwing, 40);
+}
+
+TEST(EspeakWav, StereoDoublesTheChannelsNotTheDuration)
+{
+    REQUIRE_ENGINE();
+    testing_support::TempWorkDir dir;
+    const Wav mono = speakToWav(dir.file("m.wav"), 26, kChinese);
+    const Wav stereo = speakToWav(dir.file("s.wav"), 27, kChinese);
+    ASSERT_TRUE(mono.ok && stereo.ok);
+    EXPECT_EQ(mono.channels, 1);
+    EXPECT_EQ(stereo.channels, 2);
+    EXPECT_EQ(stereo.sampleRate, 24000);
+    EXPECT_EQ(stereo.blockAlign, 4);
+    // espeak varies a text's length by a few samples from one run to the next.
+    EXPECT_NEAR(double(stereo.data.size()), 2.0 * mono.data.size(), 0.002 * mono.data.size());
+    // Both channels carry the same samples.
+    const auto* s = reinterpret_cast<const qint16*>(stereo.data.constData());
+    bool same = true;
+    for (qsizetype i = 0; i + 1 < stereo.data.size() / 2; i += 2)
+        same = same && s[i] == s[i + 1];
+    EXPECT_TRUE(same);
+}
+
+TEST(EspeakWav, SlowestRateLastsLongerThanFastest)
+{
+    REQUIRE_ENGINE();
+    testing_support::TempWorkDir dir;
+    const Wav slow = speakToWav(dir.file("slow.wav"), 22, kChinese, -10);
+    const Wav fast = speakToWav(dir.file("fast.wav"), 22, kChinese, 10);
+    ASSERT_TRUE(slow.ok && fast.ok);
+    EXPECT_GT(slow.seconds(), 1.5 * fast.seconds());
+}
+
+TEST(EspeakWav, VolumeZeroIsSilenceAtEveryDepth)
+{
+    REQUIRE_ENGINE();
+    testing_support::TempWorkDir dir;
+    const Wav wide = speakToWav(dir.file("w.wav"), 22, kChinese, 0, 0);
+    const Wav narrow = speakToWav(dir.file("n.wav"), 12, kChinese, 0, 0);  // resampled, 8-bit
+    ASSERT_TRUE(wide.ok && narrow.ok);
+    ASSERT_GT(wide.seconds(), 1.0);
+    const auto* w = reinterpret_cast<const qint16*>(wide.data.constData());
+    EXPECT_TRUE(std::all_of(w, w + wide.data.size() / 2, [](qint16 x) { return x == 0; }));
+    EXPECT_TRUE(std::all_of(narrow.data.begin(), narrow.data.end(), [](char c) { return uchar(c) == 128; }));
+}
+
+TEST(EspeakWav, PiecesInOneFormatAppendAndAFormatChangeStartsAgain)
+{
+    REQUIRE_ENGINE();
+    testing_support::TempWorkDir dir;
+    const QString path = dir.file("run.wav");
+    auto voice = platform::createSpVoice(platform::createWavFileSink(path));
+    voice->Speak(QStringLiteral("你好"), 0);
+    const Wav one = readWav(path);
+    voice->Speak(QStringLiteral("你好"), 0);
+    const Wav two = readWav(path);
+    ASSERT_TRUE(one.ok && two.ok);
+    EXPECT_NEAR(double(two.data.size()), 2.0 * one.data.size(), 0.002 * one.data.size());
+
+    voice->setAudioOutputFormatType(5);
+    voice->Speak(QStringLiteral("你好"), 0);
+    const Wav changed = readWav(path);
+    ASSERT_TRUE(changed.ok);
+    EXPECT_EQ(changed.sampleRate, 8000);
+    EXPECT_EQ(changed.channels, 2);
+    EXPECT_NEAR(changed.seconds(), one.seconds(), 0.02 * one.seconds());
+}
+
+TEST(EspeakWav, EnvironmentVariableSendsTheDefaultVoiceToAFile)
+{
+    REQUIRE_ENGINE();
+    testing_support::TempWorkDir dir;
+    const QString path = dir.file("env.wav");
+    qputenv("AURELIS_SPEECH_WAV", path.toUtf8());
+    std::unique_ptr<SpVoice> voice;
+    try {
+        voice = platform::createSpVoice();
+    } catch (...) {
+        qunsetenv("AURELIS_SPEECH_WAV");
+        throw;
+    }
+    qunsetenv("AURELIS_SPEECH_WAV");
+    voice->Speak(QStringLiteral("你好"), 0);
+    const Wav w = readWav(path);
+    ASSERT_TRUE(w.ok);
+    EXPECT_EQ(w.sampleRate, 22050);
+    EXPECT_GT(w.seconds(), 0.2);
+}
+
+TEST(EspeakWav, UnwritablePathIsAnErrorNotACrash)
+{
+    EXPECT_THROW(platform::createWavFileSink(QStringLiteral("/nonexistent-dir/x.wav")), platform::Error);
+}
