@@ -1,10 +1,10 @@
-#include <QApplication>
+// The general edition: reads any book through the catalogue beside it.
+#include "editions/edition.h"
 
-#include "platform/core/program.h"
+#include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    platform::setUpChineseEnvironment(app);
-    return 0;
+    return editions::runEdition(app, reader::generalEdition());
 }

@@ -1,0 +1,36 @@
+#pragma once
+// The catalogue file: one page per line, "title-picture-text", GBK, CR LF.
+#include <QString>
+#include <QStringList>
+
+namespace reader {
+
+struct CatalogueLine {
+    QString title;        // piece 0
+    QString pictureFile;  // piece 1
+    QString textFile;     // piece 2
+};
+
+// Cuts at every "-"; missing pieces stay empty, pieces after the third are ignored.
+CatalogueLine parseCatalogueLine(const QString& line);
+
+// The catalogue's name is matched without regard to letter case: the existing
+// file in the folder whose name equals docitem.txt in any case, or the name to create.
+QString findCatalogueFile(const QString& folder);
+inline constexpr char16_t kCatalogueName[] = u"docitem.txt";
+
+// The most rows a catalogue holds: its sequence numbers are 16-bit.
+constexpr int kMaxCatalogueRows = 32767;
+
+// Column widths from the list width: W = whole twips / 10, remainder dropped.
+struct ColumnWidths {
+    double number, title, textFile, pictureFile;
+};
+ColumnWidths catalogueColumnWidths(double listWidthTwips, double titleFactor = 10.0);
+
+extern const QString kColumnNumber;
+extern const QString kColumnTitle;
+extern const QString kColumnTextFile;
+extern const QString kColumnPictureFile;
+
+} // namespace reader

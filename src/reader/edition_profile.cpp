@@ -1,0 +1,7 @@
+#include "reader/edition_profile.h"
+
+namespace reader {
+
+EditionProfile generalEdition() { return EditionProfile(); }
+
+} // namespace reader

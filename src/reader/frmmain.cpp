@@ -1,0 +1,247 @@
+#include "reader/frmmain.h"
+
+#include "platform/core/listview.h"
+#include "platform/core/messagebox.h"
+#include "platform/core/program.h"
+#include "platform/core/scrollbar.h"
+#include "platform/picture/picture.h"
+#include "platform/speech/voice.h"
+#include "platform/text/richtextbox.h"
+#include "reader/picture_pane.h"
+#include "speech/frmreadtxt.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+
+namespace reader {
+
+namespace {
+// Design sizes the load step starts from, in twips.
+constexpr float kDesignClientWidth = 9195;
+constexpr float kDesignClientHeight = 7065;
+constexpr float kStatusBarHeight = 420;
+
+struct ButtonDesign {
+    const char16_t* caption;
+    const char16_t* tooltip;  // empty: none
+    int left, top;
+};
+
+constexpr ButtonDesign kButtons[8] = {
+    {u"放大", u"图像放大", 105, 240},
+    {u"缩小", u"图像缩小", 975, 240},
+    {u"连续", u"自动连续播放", 105, 710},
+    {u"暂停", u"暂停自动连续播放", 975, 710},
+    {u"上一页", u"", 105, 1180},
+    {u"下一页", u"", 975, 1180},
+    {u"满屏", u"满屏显示图像", 105, 1650},
+    {u"退出(&Esc)", u"结束本程序", 975, 1650},
+};
+
+void placeTwips(QWidget* w, double left, double top, double width, double height)
+{
+    w->setGeometry(platform::twipsToPixels(left), platform::twipsToPixels(top),
+                   platform::twipsToPixels(width), platform::twipsToPixels(height));
+}
+
+QString u16(const char16_t* s) { return QString::fromUtf16(s); }
+}
+
+frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
+    : profile_(profile), voiceFactory_(std::move(voiceFactory))
+{
+    if (!voiceFactory_)
+        voiceFactory_ = [] { return platform::createSpVoice(); };
+    setWindowTitle(profile_.caption);
+    platform::setDefaultMsgTitle(profile_.caption);
+    geom_ = designGeometry();
+    createControls();
+    createMenus();
+    applyGeometry();
+    connect(&Timer1, &platform::Timer::timeout, this, &frmmain::Timer1_Timer);
+    choice_.attachReader(&Timer1, [this](const QColor& c) { PicPic->setBackColor(c); });
+    resize(platform::twipsToPixels(kDesignClientWidth),
+           platform::twipsToPixels(kDesignClientHeight) + menuBar()->sizeHint().height());
+}
+
+frmmain::~frmmain()
+{
+    if (readTxt_)
+        delete readTxt_.data();
+}
+
+void frmmain::createControls()
+{
+    client_ = new QWidget(this);
+    setCentralWidget(client_);
+
+    FraTxtCmd = new QFrame(client_);
+    FraTxtCmd->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    listVW = new platform::ListView(FraTxtCmd);
+    FraCmdPic = new QFrame(FraTxtCmd);
+    FraCmdPic->setFrameStyle(QFrame::Box | QFrame::Sunken);
+
+    QFont songti(QStringLiteral("宋体"));
+    songti.setPointSizeF(10.5);
+    for (int i = 0; i < 8; ++i) {
+        auto* b = new QPushButton(u16(kButtons[i].caption), FraCmdPic);
+        const QString tip = u16(kButtons[i].tooltip);
+        if (!tip.isEmpty())
+            b->setToolTip(tip);
+        QFont f = songti;
+        if (i == 7)
+            f.setPointSizeF(7.5);
+        b->setFont(f);
+        b->setAutoDefault(false);
+        placeTwips(b, kButtons[i].left, kButtons[i].top, 855, 375);
+        connect(b, &QPushButton::clicked, this, [this, i] { CmdPic_Click(i); });
+        CmdPic[i] = b;
+    }
+    CmdPic[7]->setText(profile_.exitCaption);
+
+    CmdRead = new QPushButton(QStringLiteral("朗读"), FraCmdPic);
+    CmdRead->setToolTip(QStringLiteral("朗读当前文本"));
+    QFont lishu(QStringLiteral("隶书"));
+    lishu.setPointSizeF(13.5);
+    CmdRead->setFont(lishu);
+    CmdRead->setAutoDefault(false);
+    CmdRead->setStyleSheet(QStringLiteral("QPushButton { background-color: rgb(255,128,255); }"));
+    placeTwips(CmdRead, 105, 2100, 1692, 375);
+    connect(CmdRead, &QPushButton::clicked, this, &frmmain::CmdRead_Click);
+
+    PicPic = new PicturePane(client_);
+    ImgPic = new platform::ImageView(PicPic->inner());
+    ImgPic->hide();
+    connect(ImgPic, &platform::ImageView::clicked, this, &frmmain::ImgPic_Click);
+    connect(ImgPic, &platform::ImageView::doubleClicked, this, &frmmain::ImgPic_DblClick);
+
+    HScr = new platform::ScrollBar(Qt::Horizontal, client_);
+    VScr = new platform::ScrollBar(Qt::Vertical, client_);
+    for (platform::ScrollBar* s : {HScr, VScr}) {
+        s->setMin(0);
+        s->setSmallChange(10);
+        s->setLargeChange(100);
+    }
+    connect(HScr, &platform::ScrollBar::change, this, &frmmain::HScr_Change);
+    connect(HScr, &platform::ScrollBar::scroll, this, &frmmain::HScr_Scroll);
+    connect(VScr, &platform::ScrollBar::change, this, &frmmain::VScr_Change);
+    connect(VScr, &platform::ScrollBar::scroll, this, &frmmain::VScr_Scroll);
+
+    for (int i = 0; i < 2; ++i) {
+        RTBoxShow[i] = new platform::RichTextBox(client_);
+        RTBoxShow[i]->setReadOnly(true);
+    }
+    RTBoxShow[1]->hide();
+    QFile help(QStringLiteral(":/reader/resources/help.rtf"));
+    if (help.open(QIODevice::ReadOnly))
+        RTBoxShow[1]->setTextRTF(help.readAll());
+
+    auto* bar = statusBar();
+    bar->setSizeGripEnabled(true);
+    bar->setFixedHeight(platform::twipsToPixels(kStatusBarHeight));
+    for (int i = 0; i < 4; ++i) {
+        stBarPanels[i] = new QLabel(bar);
+        stBarPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(stBarPanels[i], i == 0 ? 0 : 1);
+    }
+    stBarPanels[0]->setMinimumWidth(platform::twipsToPixels(1440));
+
+    connect(listVW, &platform::ListView::itemClick, this, &frmmain::listVW_ItemClick);
+    connect(listVW, &platform::ListView::columnClick, this, &frmmain::listVW_ColumnClick);
+    connect(listVW, &platform::ListView::dblClick, this, &frmmain::listVW_DblClick);
+
+    // The exit button is the window's cancel button: Esc presses it while it can be pressed.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setContext(Qt::WindowShortcut);
+    connect(esc, &QShortcut::activated, this, [this] {
+        if (CmdPic[7]->isVisible() && CmdPic[7]->isEnabled())
+            CmdPic[7]->click();
+    });
+}
+
+void frmmain::createMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto add = [this](QMenu* menu, const QString& caption, const QKeySequence& key, void (frmmain::*handler)()) {
+        auto* a = new QAction(caption, this);
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            // Shortcuts belong to the window, whatever widget has the focus.
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        connect(a, &QAction::triggered, this, handler);
+        if (menu)
+            menu->addAction(a);
+        addAction(a);
+        return a;
+    };
+
+    if (profile_.hasSpeechDialog) {
+        ReadTxt = add(nullptr, QStringLiteral("语音朗读"), {}, &frmmain::ReadTxt_Click);
+        bar->addAction(ReadTxt);
+    }
+    menuDocItem = add(nullptr, QStringLiteral("制作电子书"), {}, &frmmain::menuDocItem_Click);
+    bar->addAction(menuDocItem);
+
+    menuFace = bar->addMenu(QStringLiteral("页面设置(&F)"));
+    menuPicData = add(menuFace, QStringLiteral("图像设置"), QKeySequence(Qt::CTRL | Qt::Key_P), &frmmain::menuPicData_Click);
+    menuTextBack = add(menuFace, QStringLiteral("文本背景"), QKeySequence(Qt::CTRL | Qt::Key_T), &frmmain::menuTextBack_Click);
+    menuReader = add(menuFace, QStringLiteral("标准分区"), QKeySequence(Qt::Key_F1), &frmmain::menuReader_Click);
+    menuPicFullScr = add(menuFace, QStringLiteral("图像满屏显示"), QKeySequence(Qt::Key_F2), &frmmain::menuPicFullScr_Click);
+    menuTextLarge = add(menuFace, QStringLiteral("文本最大"), QKeySequence(Qt::Key_F3), &frmmain::menuTextLarge_Click);
+    menuFace->addSeparator();
+    menuPrint = add(menuFace, QStringLiteral("打印图像"), {}, &frmmain::menuPrint_Click);
+    menuFace->addSeparator();
+    menuExit = add(menuFace, QStringLiteral("退出(&X)"), {}, &frmmain::menuExit_Click);
+
+    menuTool = bar->addMenu(QStringLiteral("工具(&T)"));
+    menuPicLarge = add(menuTool, QStringLiteral("图像放大"), QKeySequence(Qt::Key_F5), &frmmain::menuPicLarge_Click);
+    menuPicSmall = add(menuTool, QStringLiteral("图像缩小"), QKeySequence(Qt::Key_F6), &frmmain::menuPicSmall_Click);
+    menuAutoShow = add(menuTool, QStringLiteral("自动播放"), QKeySequence(Qt::Key_F7), &frmmain::menuAutoShow_Click);
+    menuStopAuto = add(menuTool, QStringLiteral("暂停自动播放"), QKeySequence(Qt::Key_F8), &frmmain::menuStopAuto_Click);
+
+    menuHelp = add(nullptr, QStringLiteral("帮助(&H)"), {}, &frmmain::menuHelp_Click);
+    bar->addAction(menuHelp);
+}
+
+QString frmmain::panelText(int panel) const
+{
+    if (panel < 1 || panel > 4)
+        return QString();
+    return stBarPanels[panel - 1]->text();
+}
+
+speech::FrmReadTxt* frmmain::readTxtDialog() const { return readTxt_.data(); }
+
+void frmmain::closeEvent(QCloseEvent* event)
+{
+    // Closing the reader by its close box ends the program, like the exit commands.
+    event->accept();
+    platform::endProgram();
+}
+
+void frmmain::menuExit_Click() { platform::endProgram(); }
+
+void frmmain::menuDocItem_Click()
+{
+    // The catalogue builder window comes with the builder.
+}
+
+void frmmain::menuPicData_Click() { choice_.Show(); }
+
+void frmmain::ReadTxt_Click()
+{
+    if (!readTxt_)
+        readTxt_ = new speech::FrmReadTxt();
+    readTxt_->show();
+    readTxt_->raise();
+    readTxt_->activateWindow();
+}
+
+} // namespace reader

@@ -1,0 +1,161 @@
+#pragma once
+// The reader window: catalogue list, button bar, picture pane, page text.
+// Handlers carry the names of their control and event; the arithmetic below
+// them lives in layout.h, picture_view.h and catalogue.h.
+#include "platform/core/timer.h"
+#include "reader/edition_profile.h"
+#include "reader/layout.h"
+#include "reader/picture_view.h"
+#include "settings/frmchoice.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace platform {
+class ImageView;
+class ListView;
+class RichTextBox;
+class ScrollBar;
+class SpVoice;
+}
+
+namespace speech { class FrmReadTxt; }
+
+namespace reader {
+
+class PicturePane;
+
+class frmmain : public QMainWindow {
+    Q_OBJECT
+public:
+    using VoiceFactory = std::function<std::unique_ptr<platform::SpVoice>()>;
+    explicit frmmain(const EditionProfile& profile = generalEdition(), VoiceFactory voiceFactory = {});
+    ~frmmain() override;
+
+    // Start-up: sizes the window, reads the catalogue, shows page 1 (or the help text).
+    void Form_Load();
+
+    // ---- controls, named as the window's design names them ----
+    QFrame* FraTxtCmd = nullptr;
+    platform::ListView* listVW = nullptr;
+    QFrame* FraCmdPic = nullptr;
+    std::array<QPushButton*, 8> CmdPic{};
+    QPushButton* CmdRead = nullptr;
+    PicturePane* PicPic = nullptr;
+    platform::ImageView* ImgPic = nullptr;
+    platform::ScrollBar* HScr = nullptr;
+    platform::ScrollBar* VScr = nullptr;
+    std::array<platform::RichTextBox*, 2> RTBoxShow{};
+    platform::Timer Timer1;
+    std::array<QLabel*, 4> stBarPanels{};
+
+    QAction* ReadTxt = nullptr;
+    QAction* menuDocItem = nullptr;
+    QMenu* menuFace = nullptr;
+    QAction* menuPicData = nullptr;
+    QAction* menuTextBack = nullptr;
+    QAction* menuReader = nullptr;
+    QAction* menuPicFullScr = nullptr;
+    QAction* menuTextLarge = nullptr;
+    QAction* menuPrint = nullptr;
+    QAction* menuExit = nullptr;
+    QMenu* menuTool = nullptr;
+    QAction* menuPicLarge = nullptr;
+    QAction* menuPicSmall = nullptr;
+    QAction* menuAutoShow = nullptr;
+    QAction* menuStopAuto = nullptr;
+    QAction* menuHelp = nullptr;
+
+    // ---- handlers ----
+    void Form_Resize();
+    void LoadCatalogue();
+    void ShowPage(int position);
+    void listVW_ItemClick(int position);
+    void listVW_ColumnClick(int columnIndex);
+    void listVW_DblClick();
+    void CmdPic_Click(int index);
+    void CmdRead_Click();
+    void Timer1_Timer();
+    void ShowPictureFullScreen();
+    void FitPicture();
+    void PlacePicture();
+    void HScr_Change();
+    void HScr_Scroll();
+    void VScr_Change();
+    void VScr_Scroll();
+    void ImgPic_Click();
+    void ImgPic_DblClick();
+    void ReadTxt_Click();
+    void menuDocItem_Click();
+    void menuPicData_Click();
+    void menuTextBack_Click();
+    void menuReader_Click();
+    void menuPicFullScr_Click();
+    void menuTextLarge_Click();
+    void menuPrint_Click();
+    void menuExit_Click();
+    void menuPicLarge_Click();
+    void menuPicSmall_Click();
+    void menuAutoShow_Click();
+    void menuStopAuto_Click();
+    void menuHelp_Click();
+
+    // ---- state the tests look at ----
+    int16_t currentPage() const { return currentPage_; }
+    int16_t autoPlayPage() const { return autoPlayPage_; }
+    LayoutMode layoutMode() const;
+    FormMetrics metrics() const;
+    const WindowGeometry& geometryTwips() const { return geom_; }
+    const ImageBoxState& imageState() const { return img_; }
+    PaneSize paneSize() const;
+    QString panelText(int panel) const;  // 1-based, as the status bar numbers them
+    settings::FrmChoice& choice() { return choice_; }
+    platform::SpVoice* voice() const { return Voice.get(); }
+    speech::FrmReadTxt* readTxtDialog() const;
+
+    // The window's outer size in twips, set the way the load step sets it.
+    void setFormHeight(float twips);
+    void setFormWidth(float twips);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void applyGeometry();
+    void applyImage();
+    void loadPictureInto(const QString& file);  // ImgPic's picture, throws platform::Error
+    void hidePictureForLoading();
+    void showPanels(int position);
+    // What every page change does after loading the picture: fit, place, text, status panels.
+    void fitPlaceTextPanels(int position);
+    QString cellOf(int position, int subItem) const;
+    void startAutoPlay();
+    void zoomBy(float factor);
+
+    EditionProfile profile_;
+    VoiceFactory voiceFactory_;
+    std::unique_ptr<platform::SpVoice> Voice;
+    settings::FrmChoice choice_;
+    QPointer<speech::FrmReadTxt> readTxt_;
+    QWidget* client_ = nullptr;
+    WindowGeometry geom_;
+    ImageBoxState img_;
+    int16_t currentPage_ = 0;
+    int16_t autoPlayPage_ = 0;
+    bool inResize_ = false;
+};
+
+} // namespace reader

@@ -1,0 +1,73 @@
+#include "reader/frmmain.h"
+
+#include "platform/core/error.h"
+#include "platform/core/listview.h"
+#include "platform/core/program.h"
+#include "platform/core/scrollbar.h"
+#include "platform/picture/picture.h"
+#include "platform/speech/voice.h"
+#include "platform/text/ansi_text.h"
+#include "platform/text/richtextbox.h"
+#include "reader/catalogue.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace reader {
+
+void frmmain::Form_Load()
+{
+    const QSizeF screen = platform::screenSizeTwips();
+    const QSizeF size(platform::pixelsToTwips(frameGeometry().width()), platform::pixelsToTwips(frameGeometry().height()));
+    move(platform::twipsToPixels((screen.width() - size.width()) / 2),
+         platform::twipsToPixels((screen.height() - size.height()) / 2));
+
+    // The help document is written out at every start; a folder we cannot write
+    // to must not stop the program, so this step is skipped like the rest.
+    platform::runSteps({
+        [&] { RTBoxShow[1]->SaveFile(QStringLiteral("abc.rtf")); },
+        [&] { setFormHeight(static_cast<float>(screen.height() - 500)); },
+        [&] { setFormWidth(static_cast<float>(screen.width() - 100)); },
+        [&] { LoadCatalogue(); },
+        [&] {
+            VScr->hide();
+            HScr->hide();
+        },
+        [&] {
+            ImgPic->hide();
+            img_.stretch = false;
+        },
+        [&] { loadPictureInto(listVW->subItem(1, 3)); },
+        [&] {
+            if (listVW->count() >= 1)
+                RTBoxShow[0]->LoadFile(listVW->subItem(1, 2));
+            else
+                RTBoxShow[0]->setTextRTF(RTBoxShow[1]->TextRTF());
+        },
+        [&] { Voice = voiceFactory_(); },
+    });
+    // The first display lays the window out, which fits, places and shows the picture.
+}
+
+void frmmain::LoadCatalogue()
+{
+    const ColumnWidths w = catalogueColumnWidths(geom_.list.width, profile_.titleColumnFactor);
+    listVW->setReportView();
+    listVW->clearColumns();
+    listVW->addColumn(kColumnNumber, w.number);
+    listVW->addColumn(kColumnTitle, w.title);
+    listVW->addColumn(kColumnTextFile, w.textFile);
+    listVW->addColumn(kColumnPictureFile, w.pictureFile);
+
+    platform::AnsiTextReader file = platform::AnsiTextReader::open(findCatalogueFile(QDir::currentPath()), true);
+    QVector<QStringList> rows;
+    while (!file.atEndOfLine() && rows.size() < kMaxCatalogueRows) {
+        const CatalogueLine line = parseCatalogueLine(file.readLine());
+        // Row text, then sub-items 1, 2, 3: title, text file, picture file.
+        rows.append({QString::number(rows.size() + 1), line.title, line.textFile, line.pictureFile});
+    }
+    listVW->addRows(rows);
+}
+
+} // namespace reader

@@ -1,0 +1,203 @@
+#include "reader_fixture.h"
+
+#include "platform/core/listview.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace reader;
+
+namespace {
+constexpr int kContinuous = 2, kPause = 3, kPrevious = 4, kNext = 5, kFullScreen = 6, kExit = 7;
+}
+
+TEST_F(ReaderTest, NextAndPreviousWrapAroundFromTheStart)
+{
+    makeBook(5);
+    start();
+    expectPage(1);
+    w->CmdPic_Click(kNext);
+    expectPage(2);
+    EXPECT_EQ(w->currentPage(), 2);
+    EXPECT_EQ(w->panelText(2), "2");
+    EXPECT_EQ(w->panelText(3), "p2.png");
+    EXPECT_EQ(w->panelText(4), "t2.txt");
+
+    w.reset();
+    start();
+    w->CmdPic_Click(kPrevious);
+    expectPage(5);
+    EXPECT_EQ(w->currentPage(), 5);
+}
+
+TEST_F(ReaderTest, WrapAroundFromTheLastAndFirstRows)
+{
+    makeBook(5);
+    start();
+    w->listVW_ItemClick(5);
+    expectPage(5);
+    EXPECT_EQ(w->currentPage(), 5);
+    w->CmdPic_Click(kNext);
+    expectPage(1);
+    w->listVW_ItemClick(1);
+    w->CmdPic_Click(kPrevious);
+    expectPage(5);
+}
+
+TEST_F(ReaderTest, OnePageBookPagingAndPlayChangeNothingUntilChosen)
+{
+    makeBook(1);
+    start();
+    w->CmdPic_Click(kPrevious);
+    w->CmdPic_Click(kNext);
+    w->CmdPic_Click(kContinuous);
+    EXPECT_EQ(w->Timer1.interval(), 0);
+    EXPECT_EQ(w->currentPage(), 0);
+    EXPECT_EQ(w->panelText(2), "");  // nothing was reloaded: the row at position 0 does not exist
+    expectPage(1);
+
+    w->listVW_ItemClick(1);
+    writeText("t1.txt", QStringLiteral("改过的文字"));
+    w->CmdPic_Click(kNext);
+    EXPECT_EQ(shownText(), QStringLiteral("改过的文字"));
+    EXPECT_EQ(w->panelText(2), "1");
+    EXPECT_EQ(w->currentPage(), 1);
+}
+
+TEST_F(ReaderTest, AutoPlayCountsOnItsOwnAndWraps)
+{
+    makeBook(3);
+    start();
+    int seen[5];
+    for (int& s : seen) {
+        w->Timer1_Timer();
+        s = w->autoPlayPage();
+    }
+    EXPECT_EQ(seen[0], 1);
+    EXPECT_EQ(seen[1], 2);
+    EXPECT_EQ(seen[2], 3);
+    EXPECT_EQ(seen[3], 1);
+    EXPECT_EQ(seen[4], 2);
+    expectPage(2);
+    EXPECT_EQ(w->currentPage(), 0);  // auto-play leaves the hand-chosen page alone
+
+    // Paused at page 2, "下一页" goes on from currentPage (taken as 1), not from page 2.
+    w->CmdPic_Click(kPause);
+    w->CmdPic_Click(kNext);
+    expectPage(2);
+    EXPECT_EQ(w->currentPage(), 2);
+    w->Timer1_Timer();
+    EXPECT_EQ(w->autoPlayPage(), 3);  // and auto-play continues after its own page
+}
+
+TEST_F(ReaderTest, ContinuousPlayTakesTheIntervalFromTheSettings)
+{
+    makeBook(3);
+    start();
+    w->choice().TxtTime();  // loads the settings window hidden
+    auto* box = w->choice().window()->findChild<QLineEdit*>(QStringLiteral("TxtTime"));
+    ASSERT_NE(box, nullptr);
+
+    box->setText("1.5");
+    w->CmdPic_Click(kContinuous);
+    EXPECT_EQ(w->Timer1.interval(), 1500);
+
+    for (const char* bad : {"abc", "-1", "70", ""}) {
+        box->setText(QString::fromLatin1(bad));
+        w->CmdPic_Click(kContinuous);
+        EXPECT_EQ(w->Timer1.interval(), 1500) << bad;
+    }
+    w->menuStopAuto_Click();
+    EXPECT_EQ(w->Timer1.interval(), 0);
+    box->setText("abc");
+    w->menuAutoShow_Click();
+    EXPECT_EQ(w->Timer1.interval(), 0);  // a bad interval does not start a stopped play
+
+    // A real tick turns the page.
+    box->setText("0.02");
+    w->menuAutoShow_Click();
+    EXPECT_EQ(w->Timer1.interval(), 20);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return w->autoPlayPage() >= 2; }));
+    w->menuStopAuto_Click();
+}
+
+TEST_F(ReaderTest, MissingPictureKeepsTheOldOneWithNewPanels)
+{
+    makeBook(3);
+    QFile::remove(dir.file("p2.png"));
+    start();
+    w->CmdPic_Click(kNext);
+    EXPECT_EQ(shownPictureWidth(), pictureWidth(1));
+    EXPECT_EQ(shownText(), QStringLiteral("第2页"));
+    EXPECT_EQ(w->panelText(2), "2");
+    EXPECT_EQ(w->panelText(3), "p2.png");
+    EXPECT_TRUE(w->ImgPic->isVisible());
+}
+
+TEST_F(ReaderTest, MissingTextKeepsTheOldText)
+{
+    makeBook(3);
+    QFile::remove(dir.file("t2.txt"));
+    start();
+    w->listVW_ItemClick(2);
+    EXPECT_EQ(shownPictureWidth(), pictureWidth(2));
+    EXPECT_EQ(shownText(), QStringLiteral("第1页"));
+    EXPECT_EQ(w->panelText(4), "t2.txt");
+}
+
+TEST_F(ReaderTest, HeaderClicksSetTheSortKeyButKeepCatalogueOrder)
+{
+    makeBook(3);
+    start();
+    w->listVW_ColumnClick(0);
+    EXPECT_EQ(w->listVW->sortKey(), 1);
+    w->listVW_ColumnClick(1);
+    EXPECT_EQ(w->listVW->sortKey(), 0);
+    w->listVW_ColumnClick(0);
+    w->listVW_ColumnClick(3);
+    EXPECT_EQ(w->listVW->sortKey(), 0);
+    EXPECT_EQ(w->listVW->rowText(1), "1");
+    EXPECT_EQ(w->listVW->subItem(3, 1), QStringLiteral("页3"));
+}
+
+TEST_F(ReaderTest, ExitButtonMenuAndEscEndTheProgram)
+{
+    makeBook(2);
+    start();
+    w->CmdPic_Click(kExit);
+    EXPECT_EQ(exits.count(), 1);
+    w->menuExit->trigger();
+    EXPECT_EQ(exits.count(), 2);
+
+    w->activateWindow();
+    QTest::keyClick(w->RTBoxShow[0], Qt::Key_Escape);
+    EXPECT_EQ(exits.count(), 3);
+
+    // In the full-screen picture the exit button is hidden with its panel: Esc does nothing.
+    w->CmdPic_Click(kFullScreen);
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    EXPECT_EQ(exits.count(), 3);
+}
+
+TEST_F(ReaderTest, MenuShortcutsReachTheWindowWhateverHasTheFocus)
+{
+    makeBook(3);
+    start();
+    w->activateWindow();
+    w->listVW->setFocus();
+    QTest::keyClick(w->listVW, Qt::Key_F3);
+    EXPECT_EQ(w->layoutMode(), LayoutMode::TextMaximum);
+    w->RTBoxShow[0]->setFocus();
+    QTest::keyClick(w->RTBoxShow[0], Qt::Key_F1);
+    EXPECT_EQ(w->layoutMode(), LayoutMode::Standard);
+}
+
+TEST_F(ReaderTest, ListDoubleClickRestoresTheStandardLayout)
+{
+    makeBook(2);
+    start();
+    w->menuTextLarge_Click();
+    w->listVW_DblClick();
+    EXPECT_EQ(w->layoutMode(), LayoutMode::Standard);
+}
