@@ -16,6 +16,8 @@ class FrmChoice {
 public:
     FrmChoice();
     ~FrmChoice();
+    FrmChoice(const FrmChoice&) = delete;
+    FrmChoice& operator=(const FrmChoice&) = delete;
 
     // Where the window writes into the reader: its auto-play timer and its picture pane's colour.
     void attachReader(platform::Timer* timer1, std::function<void(const QColor&)> setPictureBackColor);
@@ -30,9 +32,25 @@ public:
     int HScrTs();
 
     bool isLoaded() const;
-    QWidget* window() const; // null while not loaded
+    // Null while not loaded. Its controls carry their names as object names
+    // ("TxtTime", "HScrTime", "OptBackColor0" ... "OptBackColor5", "CmdOK", ...).
+    QWidget* window() const;
+
+    // The colour each option stands for, index 0..5 (light blue, red, yellow,
+    // green, white, black); an invalid colour outside that range.
+    static QColor optionColor(int index);
 
 private:
+    void Load();
+    void Unload();
+    void Form_Load();
+    void HScrTime_Change();
+    void HScrTime_Scroll();
+    void HScrTs_Change();
+    void HScrTs_Scroll();
+    void OptBackColor_Click(int index);
+    void CmdOk_Click();
+
     struct Impl;
     Impl* d;
 };

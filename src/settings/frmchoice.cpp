@@ -1,0 +1,375 @@
+#include "settings/frmchoice.h"
+
+#include "platform/core/error.h"
+#include "platform/core/program.h"
+#include "platform/core/scrollbar.h"
+#include "platform/core/timer.h"
+#include "settings/number_text.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <array>
+#include <cmath>
+
+namespace settings {
+
+namespace {
+
+constexpr double kClientWidth = 7095;
+constexpr double kClientHeight = 4965;
+constexpr int kTypeMismatch = 13;
+
+// Colours are written as &H00BBGGRR values, the way the palette was chosen.
+QColor fromBgr(quint32 bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+struct ColourOption {
+    const char16_t* caption;
+    quint32 bgr;
+};
+
+constexpr std::array<ColourOption, 6> kColourOptions{{
+    {u"浅兰", 0x00FFC0C0},
+    {u"红色", 0x000000FF},
+    {u"黄色", 0x0000FFFF},
+    {u"绿色", 0x0000FF00},
+    {u"白色", 0x00FFFFFF},
+    {u"黑色", 0x00000000},
+}};
+
+void place(QWidget* w, double left, double top, double width, double height)
+{
+    w->setGeometry(platform::twipsToPixels(left), platform::twipsToPixels(top), platform::twipsToPixels(width),
+                   platform::twipsToPixels(height));
+}
+
+// Buttons fill their background from the Button role, labels from Window.
+void setBackColor(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    p.setColor(w->backgroundRole(), c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QColor backColor(const QWidget* w) { return w->palette().color(w->backgroundRole()); }
+
+void setForeColor(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::ButtonText, c);
+    w->setPalette(p);
+}
+
+double numberOrFail(const QString& text)
+{
+    if (const auto v = numberInText(text))
+        return *v;
+    throw platform::Error(kTypeMismatch, QStringLiteral("类型不匹配"));
+}
+
+// Closing the window by its close box or by the exit button ends up here, so
+// both unload it the same way.
+class ChoiceWindow : public QWidget {
+public:
+    std::function<void()> onClose;
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        QWidget::closeEvent(e);
+        if (e->isAccepted() && onClose) {
+            const auto unload = std::move(onClose);
+            onClose = nullptr;
+            unload();
+        }
+    }
+};
+
+} // namespace
+
+struct FrmChoice::Impl {
+    QPointer<platform::Timer> timer1;
+    std::function<void(const QColor&)> setPictureBackColor;
+
+    // The loaded window and its controls; all null while not loaded.
+    QPointer<ChoiceWindow> form;
+    QGroupBox* FraBackColor = nullptr;
+    std::array<QRadioButton*, 6> OptBackColor{};
+    QGroupBox* FraAuto = nullptr;
+    QLineEdit* TxtTime = nullptr;
+    platform::ScrollBar* HScrTime = nullptr;
+    QGroupBox* FraTimes = nullptr;
+    QLineEdit* txtPicTs = nullptr;
+    platform::ScrollBar* HScrTs = nullptr;
+    QPushButton* CmdOK = nullptr;
+    QLabel* LblCo = nullptr;
+
+    void forgetControls()
+    {
+        form = nullptr;
+        FraBackColor = FraAuto = FraTimes = nullptr;
+        OptBackColor.fill(nullptr);
+        TxtTime = txtPicTs = nullptr;
+        HScrTime = HScrTs = nullptr;
+        CmdOK = nullptr;
+        LblCo = nullptr;
+    }
+};
+
+FrmChoice::FrmChoice() : d(new Impl) {}
+
+FrmChoice::~FrmChoice()
+{
+    if (d->form) {
+        ChoiceWindow* w = d->form;
+        w->onClose = nullptr;
+        d->forgetControls();
+        delete w;
+    }
+    delete d;
+}
+
+void FrmChoice::attachReader(platform::Timer* timer1, std::function<void(const QColor&)> setPictureBackColor)
+{
+    d->timer1 = timer1;
+    d->setPictureBackColor = std::move(setPictureBackColor);
+}
+
+QColor FrmChoice::optionColor(int index)
+{
+    if (index < 0 || index >= static_cast<int>(kColourOptions.size()))
+        return QColor();
+    return fromBgr(kColourOptions[static_cast<size_t>(index)].bgr);
+}
+
+bool FrmChoice::isLoaded() const { return !d->form.isNull(); }
+
+QWidget* FrmChoice::window() const { return d->form.data(); }
+
+void FrmChoice::Show()
+{
+    if (!isLoaded())
+        Load();
+    d->form->show();
+    d->form->raise();
+    d->form->activateWindow();
+}
+
+QString FrmChoice::TxtTime()
+{
+    if (!isLoaded())
+        Load();
+    return d->TxtTime->text();
+}
+
+int FrmChoice::HScrTs()
+{
+    if (!isLoaded())
+        Load();
+    return d->HScrTs->Value();
+}
+
+void FrmChoice::Load()
+{
+    auto* form = new ChoiceWindow;
+    d->form = form;
+    form->setObjectName(QStringLiteral("FrmChoice"));
+    form->setWindowTitle(QStringLiteral("图像参数选择"));
+    form->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::MSWindowsFixedSizeDialogHint);
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(10.5);
+    form->setFont(font);
+    form->setFixedSize(platform::twipsToPixels(kClientWidth), platform::twipsToPixels(kClientHeight));
+
+    const QSizeF screen = platform::screenSizeTwips();
+    QPoint origin;
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        origin = s->geometry().topLeft();
+    form->move(origin + QPoint(platform::twipsToPixels((screen.width() - kClientWidth) / 2),
+                               platform::twipsToPixels((screen.height() - kClientHeight) / 2)));
+
+    auto named = [](QWidget* w, const QString& name) {
+        w->setObjectName(name);
+        return w;
+    };
+
+    d->FraBackColor = new QGroupBox(QStringLiteral("图像背景色"), form);
+    named(d->FraBackColor, QStringLiteral("FraBackColor"));
+    place(d->FraBackColor, 150, 375, 2340, 3615);
+    for (int k = 0; k < 6; ++k) {
+        const ColourOption& option = kColourOptions[static_cast<size_t>(k)];
+        auto* opt = new QRadioButton(QString::fromUtf16(option.caption), d->FraBackColor);
+        named(opt, QStringLiteral("OptBackColor%1").arg(k));
+        place(opt, 225, 300 + 540 * k, 1815, 435);
+        setBackColor(opt, fromBgr(option.bgr));
+        d->OptBackColor[static_cast<size_t>(k)] = opt;
+    }
+    // White on black, so the last caption stays readable on its own colour.
+    setForeColor(d->OptBackColor[5], fromBgr(0x00FFFFFF));
+    d->OptBackColor[0]->setChecked(true);
+
+    d->FraAuto = new QGroupBox(QStringLiteral("幻灯播放时间间隔（秒）"), form);
+    named(d->FraAuto, QStringLiteral("FraAuto"));
+    place(d->FraAuto, 2850, 375, 3765, 1560);
+    d->TxtTime = new QLineEdit(QStringLiteral("1"), d->FraAuto);
+    named(d->TxtTime, QStringLiteral("TxtTime"));
+    place(d->TxtTime, 1410, 480, 675, 345);
+    d->HScrTime = new platform::ScrollBar(Qt::Horizontal, d->FraAuto);
+    named(d->HScrTime, QStringLiteral("HScrTime"));
+    place(d->HScrTime, 120, 1080, 3495, 375);
+    d->HScrTime->setValue(500);
+
+    d->FraTimes = new QGroupBox(QStringLiteral("图像打印倍率%"), form);
+    named(d->FraTimes, QStringLiteral("FraTimes"));
+    place(d->FraTimes, 2850, 2400, 3765, 1560);
+    d->txtPicTs = new QLineEdit(QStringLiteral("100"), d->FraTimes);
+    named(d->txtPicTs, QStringLiteral("txtPicTs"));
+    place(d->txtPicTs, 1560, 480, 735, 375);
+    d->HScrTs = new platform::ScrollBar(Qt::Horizontal, d->FraTimes);
+    named(d->HScrTs, QStringLiteral("HScrTs"));
+    place(d->HScrTs, 120, 1080, 3495, 375);
+    d->HScrTs->setValue(0);
+
+    d->CmdOK = new QPushButton(QStringLiteral("退出(&O)"), form);
+    named(d->CmdOK, QStringLiteral("CmdOK"));
+    place(d->CmdOK, 3600, 4200, 2340, 615);
+
+    d->LblCo = new QLabel(QStringLiteral("color"), form);
+    named(d->LblCo, QStringLiteral("LblCo"));
+    place(d->LblCo, 150, 4200, 1065, 465);
+
+    // Scroll bars take the keyboard like the other controls (arrows and page keys move them).
+    d->HScrTime->setFocusPolicy(Qt::StrongFocus);
+    d->HScrTs->setFocusPolicy(Qt::StrongFocus);
+    const QWidget* tabOrder[] = {d->OptBackColor[0], d->OptBackColor[1], d->OptBackColor[2], d->OptBackColor[3],
+                                 d->OptBackColor[4], d->CmdOK,           d->HScrTime,        d->TxtTime,
+                                 d->HScrTs,          d->txtPicTs,        d->OptBackColor[5]};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(const_cast<QWidget*>(tabOrder[i - 1]), const_cast<QWidget*>(tabOrder[i]));
+
+    // The window itself is the context of every handler: once it is unloaded
+    // its controls' signals are blocked and nothing reaches this object.
+    QObject::connect(d->HScrTime, &platform::ScrollBar::change, form, [this] { HScrTime_Change(); });
+    QObject::connect(d->HScrTime, &platform::ScrollBar::scroll, form, [this] { HScrTime_Scroll(); });
+    QObject::connect(d->HScrTs, &platform::ScrollBar::change, form, [this] { HScrTs_Change(); });
+    QObject::connect(d->HScrTs, &platform::ScrollBar::scroll, form, [this] { HScrTs_Scroll(); });
+    for (int k = 0; k < 6; ++k) {
+        // clicked, not toggled: a click on the option already selected applies its colour again.
+        QObject::connect(d->OptBackColor[static_cast<size_t>(k)], &QRadioButton::clicked, form,
+                         [this, k] { OptBackColor_Click(k); });
+    }
+    QObject::connect(d->CmdOK, &QPushButton::clicked, form, [this] { CmdOk_Click(); });
+    form->onClose = [this] { Unload(); };
+
+    Form_Load();
+}
+
+void FrmChoice::Unload()
+{
+    ChoiceWindow* form = d->form;
+    if (!form)
+        return;
+    form->onClose = nullptr;
+    form->hide();
+    form->blockSignals(true);
+    for (QObject* child : form->findChildren<QObject*>())
+        child->blockSignals(true);
+    d->forgetControls();
+    // We may be inside one of the window's own handlers (its exit button, its
+    // close box): let the event loop destroy it.
+    form->deleteLater();
+}
+
+void FrmChoice::Form_Load()
+{
+    platform::runSteps({
+        [&] {
+            if (SngMSec > 0)
+                d->TxtTime->setText(shortestDecimal(SngMSec / 1000.0f));
+        },
+        [&] {
+            d->HScrTime->setMin(500);
+            d->HScrTime->setMax(30000);
+            d->HScrTime->setSmallChange(500);
+            d->HScrTime->setLargeChange(1000);
+        },
+        [&] { d->HScrTime->setValueChecked(roundToInt16(numberOrFail(d->TxtTime->text()) * 1000)); },
+        [&] {
+            // A stored 50 % (the minimum) is deliberately not restored here; step 6 decides.
+            if (SngPicTs > 50)
+                d->HScrTs->setValueChecked(roundToInt16(SngPicTs));
+        },
+        [&] {
+            // On a first opening the bar still stands at 0, so raising the minimum
+            // moves it to 50. Reporting that move would write "50" into txtPicTs
+            // and step 6 would take the first print scale from it instead of "100".
+            const QSignalBlocker quiet(d->HScrTs);
+            d->HScrTs->setMin(50);
+            d->HScrTs->setMax(200);
+            d->HScrTs->setSmallChange(10);
+            d->HScrTs->setLargeChange(50);
+        },
+        [&] { d->HScrTs->setValueChecked(roundToInt16(numberOrFail(d->txtPicTs->text()))); },
+        [&] { setBackColor(d->LblCo, backColor(d->OptBackColor[0])); },
+    });
+}
+
+void FrmChoice::HScrTime_Change()
+{
+    if (!d->form)
+        return;
+    const int position = d->HScrTime->Value();
+    d->TxtTime->setText(secondsOneDecimal(position));
+    SngMSec = static_cast<float>(position);
+    // Only a running auto-play follows at once; a stopped one (interval 0)
+    // picks the new text up when it is started. The interval is the one shown.
+    if (d->timer1 && d->timer1->interval() > 200) {
+        if (const auto seconds = numberInText(d->TxtTime->text()))
+            d->timer1->setInterval(static_cast<int>(std::lround(*seconds * 1000)));
+    }
+}
+
+void FrmChoice::HScrTime_Scroll()
+{
+    if (!d->form)
+        return;
+    d->TxtTime->setText(secondsOneDecimal(d->HScrTime->Value()));
+}
+
+void FrmChoice::HScrTs_Change()
+{
+    if (!d->form)
+        return;
+    const int position = d->HScrTs->Value();
+    d->txtPicTs->setText(QString::number(position));
+    SngPicTs = static_cast<float>(position);
+}
+
+void FrmChoice::HScrTs_Scroll() { HScrTs_Change(); }
+
+void FrmChoice::OptBackColor_Click(int index)
+{
+    if (!d->form || index < 0 || index >= static_cast<int>(d->OptBackColor.size()))
+        return;
+    setBackColor(d->LblCo, backColor(d->OptBackColor[static_cast<size_t>(index)]));
+    if (d->setPictureBackColor)
+        d->setPictureBackColor(backColor(d->LblCo));
+}
+
+void FrmChoice::CmdOk_Click()
+{
+    if (d->form)
+        d->form->close();
+}
+
+} // namespace settings
