@@ -1,0 +1,156 @@
+#include "platform/core/error.h"
+#include "platform/core/listview.h"
+#include "platform/core/messagebox.h"
+#include "platform/core/program.h"
+#include "platform/core/timer.h"
+#include "support/test_support.h"
+
+#include <QHeaderView>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(Steps, AFailingStepIsSkippedAndTheRestRun)
+{
+    QStringList done;
+    const int failed = runSteps({
+        [&] { done << "a"; },
+        [&] { throw Error(53, QStringLiteral("文件未找到")); },
+        [&] { done << "c"; },
+        [&] { throw std::runtime_error("other"); },
+        [&] { done << "e"; },
+    });
+    EXPECT_EQ(failed, 2);
+    EXPECT_EQ(done, QStringList({"a", "c", "e"}));
+}
+
+TEST(Steps, RunUntilFailureStopsAndReportsTheError)
+{
+    QStringList done;
+    const auto err = runUntilFailure({
+        [&] { done << "a"; },
+        [&] { throw Error(482, QStringLiteral("打印机错误")); },
+        [&] { done << "c"; },
+    });
+    ASSERT_TRUE(err.has_value());
+    EXPECT_EQ(err->number(), 482);
+    EXPECT_EQ(err->description(), QStringLiteral("打印机错误"));
+    EXPECT_EQ(done, QStringList({"a"}));
+    EXPECT_FALSE(runUntilFailure({[] {}}).has_value());
+}
+
+TEST(Timer, ZeroIntervalIsStoppedAndNeverFires)
+{
+    Timer t;
+    int ticks = 0;
+    QObject::connect(&t, &Timer::timeout, [&] { ++ticks; });
+    t.setInterval(0);
+    testing_support::waitUntil([] { return false; }, 60);
+    EXPECT_EQ(ticks, 0);
+    t.setInterval(10);
+    EXPECT_TRUE(testing_support::waitUntil([&] { return ticks >= 3; }, 2000));
+    t.setInterval(0);
+    const int stoppedAt = ticks;
+    testing_support::waitUntil([] { return false; }, 60);
+    EXPECT_EQ(ticks, stoppedAt);
+    EXPECT_EQ(t.interval(), 0);
+}
+
+TEST(Timer, SettingTheIntervalRestartsTheCount)
+{
+    Timer t;
+    int ticks = 0;
+    QObject::connect(&t, &Timer::timeout, [&] { ++ticks; });
+    t.setInterval(200);
+    // Re-setting before it is due keeps pushing the first tick away.
+    for (int i = 0; i < 5; ++i) {
+        testing_support::waitUntil([] { return false; }, 100);
+        t.setInterval(200);
+    }
+    EXPECT_EQ(ticks, 0);
+    t.setInterval(0);
+}
+
+TEST(MessageBox, RecorderAnswersAndRecords)
+{
+    setDefaultMsgTitle(QStringLiteral("Aurelis 2003"));
+    MessageBoxRecorder rec([](const MsgRequest& r) {
+        return r.buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
+    });
+    EXPECT_EQ(msgBox(QStringLiteral("确定吗？"), MsgButtons::YesNo), MsgResult::No);
+    EXPECT_EQ(msgBox(QStringLiteral("继续？"), MsgButtons::OKCancel, QStringLiteral("标题"), MsgIcon::Question),
+              MsgResult::Cancel);
+    ASSERT_EQ(rec.shown().size(), 2);
+    EXPECT_EQ(rec.shown()[0].title, QStringLiteral("Aurelis 2003"));  // no title: the program's own
+    EXPECT_EQ(rec.shown()[1].title, QStringLiteral("标题"));
+    EXPECT_EQ(rec.shown()[1].icon, MsgIcon::Question);
+    EXPECT_EQ(rec.texts(), QStringList({QStringLiteral("确定吗？"), QStringLiteral("继续？")}));
+}
+
+TEST(MessageBox, RecordersNestAndDefaultToTheFirstButton)
+{
+    MessageBoxRecorder outer;
+    {
+        MessageBoxRecorder inner;
+        EXPECT_EQ(msgBox("x", MsgButtons::YesNo), MsgResult::Yes);
+        EXPECT_EQ(inner.shown().size(), 1);
+    }
+    EXPECT_EQ(msgBox("y"), MsgResult::OK);
+    EXPECT_EQ(outer.texts(), QStringList({"y"}));
+}
+
+TEST(Program, ExitIsInterceptedAndTwipsConvert)
+{
+    {
+        ExitInterceptor exits;
+        endProgram();
+        endProgram();
+        EXPECT_EQ(exits.count(), 2);
+    }
+    const double tpp = twipsPerPixel();
+    EXPECT_GT(tpp, 0);
+    EXPECT_EQ(twipsToPixels(1440), static_cast<int>(std::lround(1440 / tpp)));
+    EXPECT_DOUBLE_EQ(pixelsToTwips(10), 10 * tpp);
+    setScreenSizeOverride(QSizeF(15360, 11520));
+    EXPECT_EQ(screenSizeTwips(), QSizeF(15360, 11520));
+    setScreenSizeOverride(QSizeF());
+    EXPECT_GT(screenSizeTwips().width(), 0);
+}
+
+TEST(ListView, RowsByPositionWithSubItems)
+{
+    ListView lv;
+    lv.setReportView();
+    lv.addColumn("N", 450);
+    lv.addColumn("a", 3000);
+    lv.addColumn("b", 30);
+    lv.addColumn("c", 30);
+    EXPECT_EQ(lv.columnCount(), 4);
+    EXPECT_DOUBLE_EQ(lv.columnWidthTwips(1), 3000);
+    EXPECT_EQ(lv.addRow("1"), 1);
+    lv.setSubItem(1, 1, QStringLiteral("标题"));
+    lv.setSubItem(1, 3, "p.png");
+    lv.addRows({{"2", "t2", "x.txt", "y.png"}, {"3"}});
+    EXPECT_EQ(lv.count(), 3);
+    EXPECT_EQ(lv.subItem(1, 1), QStringLiteral("标题"));
+    EXPECT_EQ(lv.subItem(1, 2), "");
+    EXPECT_EQ(lv.subItem(2, 3), "y.png");
+    EXPECT_EQ(lv.rowText(3), "3");
+    EXPECT_EQ(lv.subItem(3, 1), "");
+    EXPECT_THROW(lv.rowText(0), Error);
+    EXPECT_THROW(lv.rowText(4), Error);
+    EXPECT_THROW(lv.subItem(1, 4), Error);
+    EXPECT_THROW(lv.columnCaption(9), Error);
+
+    int clicked = 0, column = -1;
+    QObject::connect(&lv, &ListView::itemClick, [&](int p) { clicked = p; });
+    QObject::connect(&lv, &ListView::columnClick, [&](int c) { column = c; });
+    emit lv.itemClicked(lv.topLevelItem(1), 0);
+    EXPECT_EQ(clicked, 2);
+    emit lv.header()->sectionClicked(2);
+    EXPECT_EQ(column, 2);
+    lv.clearRows();
+    EXPECT_EQ(lv.count(), 0);
+    lv.clearColumns();
+    EXPECT_EQ(lv.columnCount(), 0);
+}
