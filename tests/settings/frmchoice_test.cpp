@@ -56,7 +56,11 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(w.isNull()) << "closing must destroy the window's controls";
     }
-    static void drag(platform::ScrollBar* bar, int to) { bar->setSliderDown(true), bar->setSliderPosition(to); }
+    static void drag(platform::ScrollBar* bar, int to)
+    {
+        bar->setSliderDown(true);
+        bar->setSliderPosition(to);
+    }
     static void release(platform::ScrollBar* bar) { bar->setSliderDown(false); }
 
     platform::Timer timer1;
