@@ -2,6 +2,7 @@
 // Pictures of every kind the book may hold (bmp, gif, jpg, jpeg, ico, png,
 // wmf, emf). Loading reads only what is needed to know the natural size;
 // pixels are decoded at the size they are shown, on demand.
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QSizeF>
@@ -25,6 +26,11 @@ public:
     QImage image(const QSize& targetPixels) const;
     // The picture at its natural size, for printing.
     QImage fullImage() const;
+
+    // "bmp", "gif", "jpeg", "png", "ico", "wmf" or "emf", from the content; empty when null.
+    QByteArray format() const;
+    // How often pixels were decoded or rendered from the file data (shared by copies).
+    int decodeCount() const;
 
 private:
     struct Impl;
@@ -51,6 +57,11 @@ protected:
 
 private:
     Picture picture_;
+    // The picture as last drawn and the device size it was made for.
+    QImage scaled_;
+    QSize scaledFor_;
+    // Qt follows a double click with a release that is no click of its own.
+    bool releaseEndsDoubleClick_ = false;
 };
 
 } // namespace platform

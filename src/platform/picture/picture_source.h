@@ -1,0 +1,54 @@
+#pragma once
+// The decoders behind Picture: one per family of files. Internal to the
+// picture library.
+#include "platform/picture/picture_format.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QSizeF>
+#include <memory>
+
+namespace platform::detail {
+
+// No decode may allocate more than this many pixels (4 bytes each): a
+// header that claims more is a broken or hostile file, and larger requests
+// are served at this size and scaled by the painter.
+constexpr qint64 kMaxDecodedPixels = qint64(64) * 1024 * 1024;
+
+// Vector pictures render sharper than their natural size when zoomed, but
+// within this many pixels, so a widget zoomed far beyond the screen does
+// not allocate an image of its own size.
+constexpr qint64 kVectorRenderPixels = qint64(4096) * 4096;
+
+// The largest size with the aspect of `size` and at most `maxPixels` pixels.
+QSize boundedByArea(const QSize& size, qint64 maxPixels);
+
+class PictureSource {
+public:
+    virtual ~PictureSource() = default;
+
+    virtual PictureFormat format() const = 0;
+    // Natural size: pixels for raster pictures, twips for metafiles, each
+    // converted by Picture to the other.
+    virtual bool isVector() const = 0;
+    virtual QSize naturalPixels() const { return {}; }
+    virtual QSizeF naturalTwips() const { return {}; }
+
+    // Pixels for showing at `size` (stretched to it). A source may return
+    // more pixels when producing exactly `size` would cost more (a decoder
+    // that cannot scale). Null when the data turns out to be unreadable.
+    virtual QImage render(const QSize& size) const = 0;
+
+    // Whether render() does less work for a smaller size; if not, one
+    // decode at natural size serves every size.
+    virtual bool rendersCheaperWhenSmaller() const = 0;
+};
+
+// Each throws platform::Error(InvalidPicture) when the data is not a
+// picture it can show.
+std::unique_ptr<PictureSource> openRaster(const QByteArray& bytes, PictureFormat format);
+std::unique_ptr<PictureSource> openWmf(const QByteArray& bytes);
+std::unique_ptr<PictureSource> openEmf(const QByteArray& bytes);
+
+} // namespace platform::detail
