@@ -1,0 +1,101 @@
+#include "platform/text/richtextbox.h"
+
+#include "platform/core/error.h"
+#include "platform/text/ansi_text.h"
+#include "platform/text/file_errors.h"
+#include "platform/text/rtf.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace platform {
+
+RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent)
+{
+    // The windows ask for 宋体; the Chinese environment maps it to an installed CJK font.
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(9);
+    setFont(font);
+    document()->setDefaultFont(font);
+    setAcceptRichText(true);
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    viewport()->setAutoFillBackground(true);
+}
+
+void RichTextBox::LoadFile(const QString& path)
+{
+    const QByteArray bytes = readFileBytes(path); // throws before the content is touched
+    if (looksLikeRtf(bytes))
+        setTextRTF(bytes);
+    else
+        setText(decodeTextFile(bytes));
+}
+
+void RichTextBox::SaveFile(const QString& path) const
+{
+    const QByteArray rtf = TextRTF();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw fileOpenError(path, true);
+    file.write(rtf);
+    if (!file.commit())
+        throw fileOpenError(path, true);
+}
+
+QByteArray RichTextBox::TextRTF() const
+{
+    return writeRtf(document());
+}
+
+void RichTextBox::setTextRTF(const QByteArray& rtf)
+{
+    readRtf(rtf, document());
+    moveCursor(QTextCursor::Start);
+}
+
+QString RichTextBox::Text() const
+{
+    QString text;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block != document()->begin())
+            text += QLatin1String("\r\n");
+        QString line = block.text();
+        line.remove(QChar::ObjectReplacementCharacter);
+        line.replace(QChar::LineSeparator, QLatin1String("\r\n"));
+        text += line;
+    }
+    return text;
+}
+
+void RichTextBox::setText(const QString& text)
+{
+    // One paragraph per line, whichever line end the text uses.
+    QString normalized = text;
+    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    normalized.replace(u'\r', u'\n');
+    const bool undo = document()->isUndoRedoEnabled();
+    document()->setUndoRedoEnabled(false);
+    setPlainText(normalized);
+    document()->setUndoRedoEnabled(undo);
+    moveCursor(QTextCursor::Start);
+}
+
+QColor RichTextBox::BackColor() const
+{
+    return palette().color(QPalette::Base);
+}
+
+void RichTextBox::setBackColor(const QColor& color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, color);
+    setPalette(p);
+    QPalette v = viewport()->palette();
+    v.setColor(QPalette::Base, color);
+    viewport()->setPalette(v);
+}
+
+} // namespace platform

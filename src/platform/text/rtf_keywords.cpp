@@ -1,0 +1,78 @@
+#include "platform/text/rtf_keywords.h"
+
+#include <unordered_map>
+
+namespace platform::rtf {
+
+namespace {
+
+const std::unordered_map<std::string_view, Kw>& table()
+{
+    static const std::unordered_map<std::string_view, Kw> words = [] {
+        std::unordered_map<std::string_view, Kw> m{
+            {"rtf", Kw::Rtf}, {"ansi", Kw::Ansi}, {"mac", Kw::Mac}, {"pc", Kw::Pc}, {"pca", Kw::Pca},
+            {"ansicpg", Kw::AnsiCpg}, {"deff", Kw::Deff}, {"uc", Kw::Uc}, {"u", Kw::U}, {"bin", Kw::Bin},
+
+            {"fonttbl", Kw::FontTable}, {"colortbl", Kw::ColorTable}, {"pict", Kw::Pict}, {"upr", Kw::Upr},
+            {"ud", Kw::Ud}, {"shppict", Kw::ShpPict}, {"fldrslt", Kw::FldRslt},
+
+            {"f", Kw::F}, {"fcharset", Kw::FCharset}, {"cpg", Kw::Cpg},
+            {"red", Kw::Red}, {"green", Kw::Green}, {"blue", Kw::Blue},
+
+            {"plain", Kw::Plain}, {"b", Kw::B}, {"i", Kw::I}, {"ulnone", Kw::UlNone},
+            {"strike", Kw::Strike}, {"striked", Kw::Strike}, {"fs", Kw::Fs}, {"cf", Kw::Cf},
+            {"cb", Kw::Cb}, {"chcbpat", Kw::Cb}, {"highlight", Kw::Highlight},
+            {"super", Kw::Super}, {"sub", Kw::Sub}, {"nosupersub", Kw::NoSuperSub}, {"v", Kw::V},
+            {"loch", Kw::Loch}, {"hich", Kw::Hich}, {"dbch", Kw::Dbch},
+
+            {"pard", Kw::Pard}, {"ql", Kw::Ql}, {"qc", Kw::Qc}, {"qr", Kw::Qr}, {"qj", Kw::Qj},
+            {"qd", Kw::Qj}, {"li", Kw::Li}, {"lin", Kw::Li}, {"ri", Kw::Ri}, {"rin", Kw::Ri},
+            {"fi", Kw::Fi}, {"sb", Kw::Sb}, {"sa", Kw::Sa},
+
+            {"par", Kw::Par}, {"line", Kw::Line}, {"tab", Kw::Tab}, {"page", Kw::Page}, {"sect", Kw::Sect},
+            {"cell", Kw::Cell}, {"nestcell", Kw::Cell}, {"row", Kw::Row}, {"nestrow", Kw::Row},
+            {"emdash", Kw::EmDash}, {"endash", Kw::EnDash}, {"bullet", Kw::Bullet},
+            {"lquote", Kw::LQuote}, {"rquote", Kw::RQuote}, {"ldblquote", Kw::LDblQuote},
+            {"rdblquote", Kw::RDblQuote}, {"emspace", Kw::EmSpace}, {"enspace", Kw::EnSpace},
+            {"qmspace", Kw::QmSpace},
+
+            {"pngblip", Kw::PngBlip}, {"jpegblip", Kw::JpegBlip}, {"emfblip", Kw::OtherPicture},
+            {"wmetafile", Kw::OtherPicture}, {"dibitmap", Kw::OtherPicture}, {"wbitmap", Kw::OtherPicture},
+            {"macpict", Kw::OtherPicture}, {"pmmetafile", Kw::OtherPicture}, {"picw", Kw::PicW},
+            {"pich", Kw::PicH}, {"picwgoal", Kw::PicWGoal}, {"pichgoal", Kw::PicHGoal},
+            {"picscalex", Kw::PicScaleX}, {"picscaley", Kw::PicScaleY},
+        };
+        // Every kind of underline reads as underline.
+        for (const char* ul : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash",
+                               "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash",
+                               "ululdbwave", "ulw", "ulwave"})
+            m.emplace(ul, Kw::Ul);
+        // Destinations that hold no body text (or text the page does not show).
+        for (const char* dest :
+             {"stylesheet", "info", "footnote", "fldinst", "listtable", "listoverridetable", "pntxta", "pntxtb", "pn",
+              "nonshppict", "xe", "tc", "template", "revtbl", "rsidtbl", "filetbl", "pgdsctbl", "private",
+              "atnid", "atnauthor", "annotation", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc", "themedata",
+              "colorschememapping", "datastore", "latentstyles", "xmlnstbl", "listpicture", "objdata",
+              "objclass", "objname", "bkmkstart", "bkmkend", "generator", "author", "operator", "title",
+              "subject", "keywords", "doccomm", "comment", "company", "category", "manager", "hlinkbase",
+              "buptim", "creatim", "printim", "revtim", "userprops", "docvar", "do", "shpinst", "picprop",
+              "blipuid", "fchars", "lchars", "mmathPr", "wgrffmtfilter", "passwordhash", "protusertbl",
+              "txe", "rxe", "ftncn", "aftncn", "pnseclvl", "fldtype"})
+            m.emplace(dest, Kw::SkipDest);
+        for (const char* dest : {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"})
+            m.emplace(dest, Kw::HeaderDest);
+        return m;
+    }();
+    return words;
+}
+
+} // namespace
+
+Kw lookupKeyword(std::string_view word)
+{
+    const auto& words = table();
+    const auto it = words.find(word);
+    return it == words.end() ? Kw::Unknown : it->second;
+}
+
+} // namespace platform::rtf

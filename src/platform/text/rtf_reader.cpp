@@ -1,0 +1,1100 @@
+// The RTF reader: one pass over the bytes, a stack of group states, and
+// formatted text handed to the document in runs (one insert per stretch of
+// equally formatted text, never per character).
+#include "platform/text/codepage.h"
+#include "platform/text/rtf.h"
+#include "platform/text/rtf_keywords.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace platform {
+
+bool looksLikeRtf(const QByteArray& bytes)
+{
+    return bytes.startsWith("{\\rtf");
+}
+
+namespace {
+
+using rtf::Kw;
+
+// Deeper groups than this are read as if their braces were not there: a
+// megabyte of "{" must not cost a megabyte of saved states.
+constexpr int kMaxDepth = 1000;
+constexpr int kTwipsPerPixel = 15; // 96 dots an inch
+constexpr int kDefaultHalfPoints = 24;
+constexpr int kMaxImageSide = 16384;
+
+enum class Dest : uint8_t {
+    Text,       // body text
+    FontTable,  // font entries
+    ColorTable, // colour entries
+    Pict,       // picture data
+    Upr,        // {\upr {ansi}{\*\ud {unicode}}}: only the \ud part counts
+    UprAnsi,    // the ANSI half of \upr, dropped
+};
+
+struct CharProps {
+    int font = -1;
+    int halfPoints = kDefaultHalfPoints;
+    int fg = 0; // colour table index, 0 = automatic
+    int bg = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    bool hidden = false;
+    int8_t vpos = 0; // 1 superscript, -1 subscript
+
+    bool operator==(const CharProps& o) const
+    {
+        return font == o.font && halfPoints == o.halfPoints && fg == o.fg && bg == o.bg && bold == o.bold
+            && italic == o.italic && underline == o.underline && strike == o.strike && hidden == o.hidden
+            && vpos == o.vpos;
+    }
+    bool operator!=(const CharProps& o) const { return !(*this == o); }
+};
+
+struct CharPropsHash {
+    size_t operator()(const CharProps& c) const
+    {
+        size_t h = static_cast<size_t>(c.font) * 1000003u;
+        h ^= static_cast<size_t>(c.halfPoints) * 8191u;
+        h ^= static_cast<size_t>(c.fg) * 131071u + static_cast<size_t>(c.bg) * 524287u;
+        h ^= (c.bold ? 1u : 0u) | (c.italic ? 2u : 0u) | (c.underline ? 4u : 0u) | (c.strike ? 8u : 0u)
+            | (c.hidden ? 16u : 0u) | (static_cast<size_t>(c.vpos + 1) << 5);
+        return h;
+    }
+};
+
+struct ParaProps {
+    int align = 0; // 0 left, 1 centre, 2 right, 3 justify
+    int li = 0;    // twips
+    int ri = 0;
+    int fi = 0;
+    int sb = 0;
+    int sa = 0;
+
+    bool operator==(const ParaProps& o) const
+    {
+        return align == o.align && li == o.li && ri == o.ri && fi == o.fi && sb == o.sb && sa == o.sa;
+    }
+    bool operator!=(const ParaProps& o) const { return !(*this == o); }
+};
+
+struct GroupState {
+    CharProps ch;
+    ParaProps para;
+    Dest dest = Dest::Text;
+    Dest uprOuter = Dest::Text; // where the \ud half of an \upr goes
+    int uc = 1;                 // characters that stand in for each \uN
+    bool dbch = false;          // Word marks double-byte runs with \dbch
+    bool ownsDest = false;      // this group opened its destination
+};
+
+struct FontEntry {
+    QString name;
+    int codePage = 0; // 0: the document's
+};
+
+enum class PictKind : uint8_t { None, Png, Jpeg, Other };
+
+struct PictState {
+    PictKind kind = PictKind::None;
+    int picw = 0, pich = 0, goalW = 0, goalH = 0, scaleX = 100, scaleY = 100;
+    QByteArray data;
+    int pendingNibble = -1;
+};
+
+int hexValue(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool isLetter(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Characters the document must not receive as text: controls, and the code
+// points Qt uses for its own frame and object markers.
+bool isUnwantedChar(char16_t c)
+{
+    return (c < 0x20 && c != u'\t') || c == 0x7f || c == 0xfffc || (c >= 0xfdd0 && c <= 0xfdef) || c == 0xfffe
+        || c == 0xffff || c == 0x2029;
+}
+
+class RtfReader {
+public:
+    RtfReader(const QByteArray& rtf, QTextDocument* document)
+        : p_(rtf.constData()), end_(rtf.constData() + rtf.size()), document_(document), cursor_(document)
+    {
+        stack_.reserve(64);
+        stack_.push_back(GroupState());
+    }
+
+    void run();
+
+private:
+    void parse();
+    GroupState& state() { return stack_.back(); }
+
+    // parsing
+    void beginGroup();
+    void endGroup();
+    const char* skipRestOfGroup();
+    void controlWord();
+    void controlSymbol(unsigned char c);
+    void hexEscape();
+    void plainText();
+    void handleWord(Kw kw, bool hasParam, int param);
+    void bin(int count);
+    bool consumeSkip();
+
+    // destinations
+    void fontTableText(const char* text, qsizetype size);
+    void fontTableWord(Kw kw, bool hasParam, int param);
+    void commitFont();
+    void colorTableText(const char* text, qsizetype size);
+    void pictData(const char* text, qsizetype size);
+    void finishPicture();
+
+    // output
+    void addByte(unsigned char byte);
+    void flushBytes();
+    void emitText(const QChar* text, qsizetype size);
+    void emitLatin1(const char* text, qsizetype size);
+    void emitChar(char16_t c);
+    void prepareOutput();
+    void flushRun();
+    void startContent();
+    void endParagraph(bool fromPar);
+    void insertImage(const QImage& image, double width, double height);
+    void finish();
+    int codePageFor(const GroupState& s) const;
+    const QTextCharFormat& charFormat(const CharProps& props);
+    QTextBlockFormat blockFormat(const ParaProps& props) const;
+
+    const char* p_;
+    const char* end_;
+    QTextDocument* document_;
+    QTextCursor cursor_;
+
+    std::vector<GroupState> stack_;
+    int flatDepth_ = 0;     // groups beyond kMaxDepth, read without their own state
+    bool done_ = false;     // the outermost group has closed
+    bool replaying_ = false; // reading a header's inside, which has no outer group
+    bool ignorable_ = false; // the group began with \*
+    bool groupStart_ = false; // nothing has been read since the last {
+    int skip_ = 0;          // fallback characters of the last \uN still to drop
+
+    int docCodePage_ = 1252;
+    int defaultFont_ = -1;
+    std::unordered_map<int, FontEntry> fonts_;
+    std::vector<QColor> colors_;
+    std::unordered_map<CharProps, QTextCharFormat, CharPropsHash> formatCache_;
+
+    // font table entry being read
+    bool fontOpen_ = false;
+    int fontNumber_ = 0;
+    int fontCharset_ = -1;
+    int fontCpg_ = 0;
+    size_t fontDepth_ = 0;
+    QByteArray fontBytes_;
+    QString fontName_;
+
+    // colour table entry being read
+    int red_ = 0, green_ = 0, blue_ = 0;
+    bool colorSet_ = false;
+
+    PictState pict_;
+    int imageCount_ = 0;
+
+    // header and footer groups, read when the body turns out to have no text
+    std::vector<std::pair<const char*, const char*>> headers_;
+
+    // text on its way to the document
+    std::string bytes_;     // code-page bytes not yet decoded
+    int bytesCodePage_ = 1252;
+    bool leadOpen_ = false; // the last byte was a lead byte waiting for its trail
+    QString run_;
+    CharProps runProps_;
+    int pendingCellTabs_ = 0;
+    bool blockHasContent_ = false;
+    bool lastBreakWasPar_ = false;
+    ParaProps appliedPara_;
+};
+
+void RtfReader::run()
+{
+    parse();
+    flushBytes();
+    flushRun();
+    if (!headers_.empty() && document_->toPlainText().trimmed().isEmpty()) {
+        // A document whose only text is in its page header still has something to show.
+        cursor_.select(QTextCursor::Document);
+        cursor_.removeSelectedText();
+        cursor_.setBlockFormat(QTextBlockFormat());
+        appliedPara_ = ParaProps();
+        blockHasContent_ = false;
+        const auto ranges = std::move(headers_);
+        headers_.clear();
+        replaying_ = true;
+        for (const auto& [begin, end] : ranges) {
+            p_ = begin;
+            end_ = end;
+            done_ = false;
+            flatDepth_ = 0;
+            skip_ = 0;
+            stack_.assign(1, GroupState());
+            stack_.back().ch.font = defaultFont_;
+            parse();
+            if (blockHasContent_)
+                endParagraph(true);
+        }
+    }
+    finish();
+}
+
+void RtfReader::parse()
+{
+    while (p_ < end_ && !done_) {
+        const unsigned char c = static_cast<unsigned char>(*p_);
+        switch (c) {
+        case '{':
+            ++p_;
+            beginGroup();
+            break;
+        case '}':
+            ++p_;
+            endGroup();
+            break;
+        case '\\':
+            ++p_;
+            if (p_ >= end_)
+                break;
+            if (isLetter(static_cast<unsigned char>(*p_)))
+                controlWord();
+            else
+                controlSymbol(static_cast<unsigned char>(*p_++));
+            break;
+        case '\r':
+        case '\n':
+            ++p_;
+            break;
+        default:
+            plainText();
+            break;
+        }
+    }
+}
+
+void RtfReader::beginGroup()
+{
+    flushBytes();
+    skip_ = 0;
+    ignorable_ = false;
+    groupStart_ = true;
+    if (static_cast<int>(stack_.size()) >= kMaxDepth) {
+        ++flatDepth_;
+        return;
+    }
+    GroupState next = state();
+    next.ownsDest = false;
+    if (next.dest == Dest::Upr)
+        next.dest = Dest::UprAnsi;
+    stack_.push_back(next);
+}
+
+void RtfReader::endGroup()
+{
+    flushBytes();
+    skip_ = 0;
+    ignorable_ = false;
+    if (flatDepth_ > 0) {
+        --flatDepth_;
+        return;
+    }
+    if (stack_.size() <= 1) {
+        // A stray brace at the top: the document ends here.
+        done_ = !replaying_;
+        return;
+    }
+    const GroupState closing = stack_.back();
+    if (closing.dest == Dest::FontTable && fontOpen_ && stack_.size() <= fontDepth_)
+        commitFont();
+    if (closing.ownsDest && closing.dest == Dest::Pict)
+        finishPicture();
+    stack_.pop_back();
+    // What follows the document's own closing brace is not part of it.
+    if (stack_.size() == 1 && !replaying_)
+        done_ = true;
+}
+
+// Drops everything up to the brace that closes the current group, then closes it.
+// Returns where the closing brace was (the end of the input when there was none).
+const char* RtfReader::skipRestOfGroup()
+{
+    flushBytes();
+    int depth = 1;
+    while (p_ < end_) {
+        const char c = *p_++;
+        if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (--depth == 0)
+                break;
+        } else if (c == '\\' && p_ < end_) {
+            if (p_ + 3 <= end_ && std::memcmp(p_, "bin", 3) == 0
+                && (p_ + 3 == end_ || !isLetter(static_cast<unsigned char>(p_[3])))) {
+                // Binary data may hold braces of its own: step over it by its count.
+                p_ += 3;
+                long long count = 0;
+                while (p_ < end_ && isDigit(static_cast<unsigned char>(*p_))) {
+                    count = std::min<long long>(count * 10 + (*p_ - '0'), end_ - p_);
+                    ++p_;
+                }
+                if (p_ < end_ && *p_ == ' ')
+                    ++p_;
+                p_ += std::min<long long>(count, end_ - p_);
+            } else {
+                ++p_; // an escaped brace or backslash
+            }
+        }
+    }
+    if (depth != 0) {
+        p_ = end_;
+        return end_;
+    }
+    endGroup();
+    return p_ - 1;
+}
+
+void RtfReader::controlWord()
+{
+    const char* start = p_;
+    while (p_ < end_ && isLetter(static_cast<unsigned char>(*p_)))
+        ++p_;
+    // Longer words exist in no version of RTF; they are read whole and ignored.
+    const std::string_view word(start, static_cast<size_t>(std::min<ptrdiff_t>(p_ - start, 32)));
+    bool hasParam = false;
+    bool negative = false;
+    long long value = 0;
+    if (p_ < end_ && *p_ == '-' && p_ + 1 < end_ && isDigit(static_cast<unsigned char>(p_[1]))) {
+        negative = true;
+        ++p_;
+    }
+    while (p_ < end_ && isDigit(static_cast<unsigned char>(*p_))) {
+        hasParam = true;
+        if (value < 100000000000LL)
+            value = value * 10 + (*p_ - '0');
+        ++p_;
+    }
+    if (p_ < end_ && *p_ == ' ')
+        ++p_;
+    value = std::clamp<long long>(negative ? -value : value, -2147483647LL, 2147483647LL);
+    const int param = static_cast<int>(value);
+
+    groupStart_ = false;
+    const Kw kw = rtf::lookupKeyword(word);
+    if (kw == Kw::Bin) {
+        bin(hasParam ? param : 0);
+        return;
+    }
+    if (consumeSkip())
+        return;
+    if (ignorable_) {
+        ignorable_ = false;
+        if (kw != Kw::ShpPict && kw != Kw::Ud && kw != Kw::Pict && kw != Kw::FldRslt) {
+            skipRestOfGroup();
+            return;
+        }
+    }
+    if (kw != Kw::U)
+        flushBytes();
+    handleWord(kw, hasParam, param);
+}
+
+// A skipped fallback of \uN: one more character dropped. True when this token was dropped.
+bool RtfReader::consumeSkip()
+{
+    if (skip_ <= 0)
+        return false;
+    --skip_;
+    return true;
+}
+
+void RtfReader::controlSymbol(unsigned char c)
+{
+    if (c == '\'') {
+        hexEscape();
+        return;
+    }
+    if (c == '*') {
+        // Only a group that starts with \* is one to drop when we do not know it.
+        ignorable_ = groupStart_;
+        groupStart_ = false;
+        return;
+    }
+    groupStart_ = false;
+    if (consumeSkip())
+        return;
+    ignorable_ = false;
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}': {
+        const char ch = static_cast<char>(c);
+        if (state().dest == Dest::Text && leadOpen_) {
+            addByte(c); // the trail byte of a double-byte character may be an escaped symbol
+            return;
+        }
+        if (state().dest == Dest::Text)
+            emitLatin1(&ch, 1);
+        else if (state().dest == Dest::FontTable)
+            fontTableText(&ch, 1);
+        return;
+    }
+    case '~': flushBytes(); emitChar(0x00a0); return;
+    case '-': flushBytes(); emitChar(0x00ad); return;
+    case '_': flushBytes(); emitChar(0x2011); return;
+    case '\r':
+    case '\n': flushBytes(); endParagraph(true); return;
+    case '\t': flushBytes(); emitChar(u'\t'); return;
+    default: return; // \: \| and the rest carry nothing for the page
+    }
+}
+
+void RtfReader::hexEscape()
+{
+    groupStart_ = false;
+    int value = -1;
+    if (p_ < end_ && hexValue(static_cast<unsigned char>(*p_)) >= 0) {
+        value = hexValue(static_cast<unsigned char>(*p_++));
+        if (p_ < end_ && hexValue(static_cast<unsigned char>(*p_)) >= 0)
+            value = value * 16 + hexValue(static_cast<unsigned char>(*p_++));
+    }
+    if (consumeSkip())
+        return;
+    ignorable_ = false;
+    if (value < 0)
+        return; // a broken escape: what follows is read as it stands
+    switch (state().dest) {
+    case Dest::Text: addByte(static_cast<unsigned char>(value)); break;
+    case Dest::FontTable: {
+        const char b = static_cast<char>(value);
+        fontTableText(&b, 1);
+        break;
+    }
+    default: break;
+    }
+}
+
+void RtfReader::bin(int count)
+{
+    const qsizetype n = std::min<qsizetype>(std::max(count, 0), end_ - p_);
+    if (consumeSkip()) {
+        p_ += n;
+        return;
+    }
+    if (state().dest == Dest::Pict)
+        pict_.data.append(p_, n);
+    p_ += n;
+}
+
+void RtfReader::plainText()
+{
+    const char* start = p_;
+    GroupState& s = state();
+    if (skip_ > 0) {
+        // Fallback characters of a \uN; a brace or backslash ends them early.
+        while (p_ < end_ && skip_ > 0) {
+            const char c = *p_;
+            if (c == '\\' || c == '{' || c == '}')
+                return;
+            ++p_;
+            if (c != '\r' && c != '\n')
+                --skip_;
+        }
+        return;
+    }
+    ignorable_ = false;
+    groupStart_ = false;
+    switch (s.dest) {
+    case Dest::Text: {
+        // A stretch of plain bytes, up to the next token.
+        while (p_ < end_) {
+            const unsigned char c = static_cast<unsigned char>(*p_);
+            if (c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n')
+                break;
+            if (c >= 0x80 || (leadOpen_ && c >= 0x40)) {
+                if (p_ > start)
+                    emitLatin1(start, p_ - start);
+                addByte(c);
+                ++p_;
+                start = p_;
+                continue;
+            }
+            if (!bytes_.empty()) {
+                if (p_ > start)
+                    emitLatin1(start, p_ - start);
+                flushBytes();
+                start = p_;
+            }
+            ++p_;
+        }
+        if (p_ > start)
+            emitLatin1(start, p_ - start);
+        break;
+    }
+    default: {
+        while (p_ < end_) {
+            const char c = *p_;
+            if (c == '\\' || c == '{' || c == '}')
+                break;
+            ++p_;
+        }
+        switch (s.dest) {
+        case Dest::FontTable: fontTableText(start, p_ - start); break;
+        case Dest::ColorTable: colorTableText(start, p_ - start); break;
+        case Dest::Pict: pictData(start, p_ - start); break;
+        default: break;
+        }
+        break;
+    }
+    }
+}
+
+int clampInt(int value, int low, int high)
+{
+    return std::clamp(value, low, high);
+}
+
+void RtfReader::handleWord(Kw kw, bool hasParam, int param)
+{
+    GroupState& s = state();
+    const bool on = !hasParam || param != 0;
+
+    // Words that open a destination come first: they decide where what follows goes.
+    switch (kw) {
+    case Kw::SkipDest: skipRestOfGroup(); return;
+    case Kw::HeaderDest: {
+        const char* begin = p_;
+        const char* end = skipRestOfGroup();
+        if (headers_.size() < 16)
+            headers_.emplace_back(begin, end);
+        return;
+    }
+    case Kw::FontTable:
+        s.dest = Dest::FontTable;
+        s.ownsDest = true;
+        fontOpen_ = false;
+        return;
+    case Kw::ColorTable:
+        s.dest = Dest::ColorTable;
+        s.ownsDest = true;
+        colors_.clear();
+        red_ = green_ = blue_ = 0;
+        colorSet_ = false;
+        return;
+    case Kw::Pict:
+        if (s.dest != Dest::Text) {
+            skipRestOfGroup();
+            return;
+        }
+        s.dest = Dest::Pict;
+        s.ownsDest = true;
+        pict_ = PictState();
+        return;
+    case Kw::Upr:
+        s.uprOuter = s.dest;
+        s.dest = Dest::Upr;
+        return;
+    case Kw::Ud:
+        if (s.dest == Dest::UprAnsi || s.dest == Dest::Upr)
+            s.dest = s.uprOuter;
+        return;
+    default: break;
+    }
+
+    if (s.dest == Dest::UprAnsi || s.dest == Dest::Upr)
+        return;
+    if (s.dest == Dest::FontTable) {
+        fontTableWord(kw, hasParam, param);
+        return;
+    }
+    if (s.dest == Dest::ColorTable) {
+        const int v = clampInt(param, 0, 255);
+        if (kw == Kw::Red) red_ = v, colorSet_ = true;
+        else if (kw == Kw::Green) green_ = v, colorSet_ = true;
+        else if (kw == Kw::Blue) blue_ = v, colorSet_ = true;
+        return;
+    }
+    if (s.dest == Dest::Pict) {
+        switch (kw) {
+        case Kw::PngBlip: pict_.kind = PictKind::Png; break;
+        case Kw::JpegBlip: pict_.kind = PictKind::Jpeg; break;
+        case Kw::OtherPicture: pict_.kind = PictKind::Other; break;
+        case Kw::PicW: pict_.picw = clampInt(param, 0, 1000000); break;
+        case Kw::PicH: pict_.pich = clampInt(param, 0, 1000000); break;
+        case Kw::PicWGoal: pict_.goalW = clampInt(param, 0, 1000000); break;
+        case Kw::PicHGoal: pict_.goalH = clampInt(param, 0, 1000000); break;
+        case Kw::PicScaleX: pict_.scaleX = clampInt(param, 1, 1000); break;
+        case Kw::PicScaleY: pict_.scaleY = clampInt(param, 1, 1000); break;
+        default: break;
+        }
+        return;
+    }
+
+    // Body text.
+    switch (kw) {
+    case Kw::Ansi: docCodePage_ = 1252; break;
+    case Kw::Mac: docCodePage_ = 10000; break;
+    case Kw::Pc: docCodePage_ = 437; break;
+    case Kw::Pca: docCodePage_ = 850; break;
+    case Kw::AnsiCpg:
+        if (hasParam && param > 0)
+            docCodePage_ = param;
+        break;
+    case Kw::Deff:
+        defaultFont_ = param;
+        for (GroupState& g : stack_)
+            if (g.ch.font < 0)
+                g.ch.font = param;
+        break;
+    case Kw::Uc: s.uc = clampInt(param, 0, 16); break;
+    case Kw::U: {
+        const int code = param < 0 ? param + 65536 : param;
+        flushBytes();
+        emitChar(static_cast<char16_t>(code & 0xffff));
+        skip_ = s.uc;
+        break;
+    }
+    case Kw::F: s.ch.font = param; break;
+    case Kw::Plain:
+        s.ch = CharProps();
+        s.ch.font = defaultFont_;
+        break;
+    case Kw::B: s.ch.bold = on; break;
+    case Kw::I: s.ch.italic = on; break;
+    case Kw::Ul: s.ch.underline = on; break;
+    case Kw::UlNone: s.ch.underline = false; break;
+    case Kw::Strike: s.ch.strike = on; break;
+    case Kw::V: s.ch.hidden = on; break;
+    case Kw::Fs: s.ch.halfPoints = (hasParam && param > 0) ? clampInt(param, 2, 3276) : kDefaultHalfPoints; break;
+    case Kw::Cf: s.ch.fg = clampInt(param, 0, 65535); break;
+    case Kw::Cb:
+    case Kw::Highlight: s.ch.bg = clampInt(param, 0, 65535); break;
+    case Kw::Super: s.ch.vpos = 1; break;
+    case Kw::Sub: s.ch.vpos = -1; break;
+    case Kw::NoSuperSub: s.ch.vpos = 0; break;
+    case Kw::Loch:
+    case Kw::Hich: s.dbch = false; break;
+    case Kw::Dbch: s.dbch = true; break;
+
+    case Kw::Pard: s.para = ParaProps(); break;
+    case Kw::Ql: s.para.align = 0; break;
+    case Kw::Qc: s.para.align = 1; break;
+    case Kw::Qr: s.para.align = 2; break;
+    case Kw::Qj: s.para.align = 3; break;
+    case Kw::Li: s.para.li = clampInt(param, -31680, 31680); break;
+    case Kw::Ri: s.para.ri = clampInt(param, -31680, 31680); break;
+    case Kw::Fi: s.para.fi = clampInt(param, -31680, 31680); break;
+    case Kw::Sb: s.para.sb = clampInt(param, 0, 31680); break;
+    case Kw::Sa: s.para.sa = clampInt(param, 0, 31680); break;
+
+    case Kw::Par:
+    case Kw::Sect:
+    case Kw::Page: endParagraph(kw == Kw::Par); break;
+    case Kw::Row: endParagraph(false); break;
+    case Kw::Cell: ++pendingCellTabs_; break;
+    case Kw::Line: emitChar(QChar::LineSeparator); break;
+    case Kw::Tab: emitChar(u'\t'); break;
+    case Kw::EmDash: emitChar(0x2014); break;
+    case Kw::EnDash: emitChar(0x2013); break;
+    case Kw::Bullet: emitChar(0x2022); break;
+    case Kw::LQuote: emitChar(0x2018); break;
+    case Kw::RQuote: emitChar(0x2019); break;
+    case Kw::LDblQuote: emitChar(0x201c); break;
+    case Kw::RDblQuote: emitChar(0x201d); break;
+    case Kw::EmSpace: emitChar(0x2003); break;
+    case Kw::EnSpace: emitChar(0x2002); break;
+    case Kw::QmSpace: emitChar(0x2005); break;
+    default: break;
+    }
+}
+
+// ---- font and colour tables ----
+
+void RtfReader::fontTableWord(Kw kw, bool hasParam, int param)
+{
+    switch (kw) {
+    case Kw::F:
+        if (fontOpen_)
+            commitFont();
+        fontOpen_ = true;
+        fontNumber_ = param;
+        fontCharset_ = -1;
+        fontCpg_ = 0;
+        fontDepth_ = stack_.size();
+        fontBytes_.clear();
+        fontName_.clear();
+        break;
+    case Kw::FCharset: fontCharset_ = param; break;
+    case Kw::Cpg: fontCpg_ = hasParam ? param : 0; break;
+    case Kw::U:
+        if (fontOpen_) {
+            const int cp = fontCpg_ > 0 ? fontCpg_ : codepage::forCharset(fontCharset_);
+            fontName_ += codepage::decode(fontBytes_, cp > 0 ? cp : docCodePage_);
+            fontBytes_.clear();
+            const char16_t c = static_cast<char16_t>((param < 0 ? param + 65536 : param) & 0xffff);
+            if (!isUnwantedChar(c))
+                fontName_ += QChar(c);
+            skip_ = state().uc;
+        }
+        break;
+    case Kw::Uc: state().uc = clampInt(param, 0, 16); break;
+    default: break;
+    }
+}
+
+void RtfReader::fontTableText(const char* text, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = text[i];
+        if (c == ';') {
+            commitFont();
+        } else if (c != '\r' && c != '\n' && fontOpen_ && fontBytes_.size() < 256) {
+            fontBytes_.append(c);
+        }
+    }
+}
+
+void RtfReader::commitFont()
+{
+    if (!fontOpen_)
+        return;
+    fontOpen_ = false;
+    const int cp = fontCpg_ > 0 ? fontCpg_ : codepage::forCharset(fontCharset_);
+    // Chinese editors write the name in the font's own code page (宋体 as \'cb\'ce\'cc\'e5).
+    QString name = fontName_ + codepage::decode(fontBytes_, cp > 0 ? cp : docCodePage_);
+    name = name.trimmed();
+    name.removeIf([](QChar ch) { return isUnwantedChar(ch.unicode()); });
+    FontEntry& entry = fonts_[fontNumber_];
+    entry.name = name;
+    entry.codePage = cp;
+    fontBytes_.clear();
+    fontName_.clear();
+    formatCache_.clear();
+}
+
+void RtfReader::colorTableText(const char* text, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        if (text[i] != ';')
+            continue;
+        if (colors_.size() < 65536)
+            colors_.push_back(colorSet_ ? QColor(red_, green_, blue_) : QColor());
+        red_ = green_ = blue_ = 0;
+        colorSet_ = false;
+    }
+    formatCache_.clear();
+}
+
+// ---- pictures ----
+
+void RtfReader::pictData(const char* text, qsizetype size)
+{
+    if (pict_.kind == PictKind::Other)
+        return; // metafiles and bitmaps we do not show: nothing to collect
+    for (qsizetype i = 0; i < size; ++i) {
+        const int v = hexValue(static_cast<unsigned char>(text[i]));
+        if (v < 0)
+            continue;
+        if (pict_.pendingNibble < 0) {
+            pict_.pendingNibble = v;
+        } else {
+            pict_.data.append(static_cast<char>(pict_.pendingNibble * 16 + v));
+            pict_.pendingNibble = -1;
+        }
+    }
+}
+
+void RtfReader::finishPicture()
+{
+    PictState pict = std::move(pict_);
+    pict_ = PictState();
+    if ((pict.kind != PictKind::Png && pict.kind != PictKind::Jpeg) || pict.data.isEmpty())
+        return;
+    QBuffer buffer(&pict.data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, pict.kind == PictKind::Png ? "png" : "jpeg");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMaxImageSide || size.height() > kMaxImageSide)
+        return;
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return;
+    double width = pict.goalW > 0 ? pict.goalW / double(kTwipsPerPixel) : image.width();
+    double height = pict.goalH > 0 ? pict.goalH / double(kTwipsPerPixel) : image.height();
+    width = std::clamp(width * pict.scaleX / 100.0, 1.0, double(kMaxImageSide));
+    height = std::clamp(height * pict.scaleY / 100.0, 1.0, double(kMaxImageSide));
+    insertImage(image, width, height);
+}
+
+// ---- output ----
+
+int RtfReader::codePageFor(const GroupState& s) const
+{
+    int cp = 0;
+    const auto it = fonts_.find(s.ch.font);
+    if (it != fonts_.end())
+        cp = it->second.codePage;
+    // Word marks double-byte text with \dbch yet may leave a Latin font selected.
+    if (s.dbch && codepage::isDoubleByte(docCodePage_) && !codepage::isDoubleByte(cp))
+        return docCodePage_;
+    return cp > 0 ? cp : docCodePage_;
+}
+
+void RtfReader::addByte(unsigned char byte)
+{
+    if (bytes_.empty()) {
+        bytesCodePage_ = codePageFor(state());
+        leadOpen_ = false;
+    }
+    bytes_.push_back(static_cast<char>(byte));
+    leadOpen_ = leadOpen_ ? false : codepage::isLeadByte(bytesCodePage_, byte);
+}
+
+void RtfReader::flushBytes()
+{
+    if (bytes_.empty())
+        return;
+    const QString text = codepage::decode(bytes_.data(), static_cast<qsizetype>(bytes_.size()), bytesCodePage_);
+    bytes_.clear();
+    leadOpen_ = false;
+    emitText(text.constData(), text.size());
+}
+
+void RtfReader::prepareOutput()
+{
+    const CharProps& props = state().ch;
+    if (props != runProps_) {
+        flushRun();
+        runProps_ = props;
+    }
+    startContent();
+    if (pendingCellTabs_ > 0) {
+        run_.append(QString(pendingCellTabs_, u'\t'));
+        pendingCellTabs_ = 0;
+    }
+}
+
+void RtfReader::emitText(const QChar* text, qsizetype size)
+{
+    if (!bytes_.empty())
+        flushBytes();
+    if (size <= 0 || state().dest != Dest::Text || state().ch.hidden)
+        return;
+    prepareOutput();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == 0x2029) {
+            endParagraph(false);
+            prepareOutput();
+        } else if (!isUnwantedChar(c)) {
+            run_.append(text[i]);
+        }
+    }
+}
+
+void RtfReader::emitLatin1(const char* text, qsizetype size)
+{
+    if (!bytes_.empty())
+        flushBytes();
+    if (size <= 0 || state().dest != Dest::Text || state().ch.hidden)
+        return;
+    prepareOutput();
+    const qsizetype old = run_.size();
+    run_.append(QLatin1String(text, size));
+    // Stray control bytes in the text are not characters of the page.
+    for (qsizetype i = old; i < run_.size(); ++i) {
+        if (isUnwantedChar(run_.at(i).unicode())) {
+            run_.removeIf([](QChar ch) { return isUnwantedChar(ch.unicode()); });
+            break;
+        }
+    }
+}
+
+void RtfReader::emitChar(char16_t c)
+{
+    const QChar ch(c);
+    emitText(&ch, 1);
+}
+
+void RtfReader::flushRun()
+{
+    if (run_.isEmpty())
+        return;
+    cursor_.insertText(run_, charFormat(runProps_));
+    run_.clear();
+}
+
+void RtfReader::startContent()
+{
+    if (blockHasContent_)
+        return;
+    blockHasContent_ = true;
+    lastBreakWasPar_ = false;
+    const ParaProps& para = state().para;
+    if (para != appliedPara_) {
+        cursor_.setBlockFormat(blockFormat(para));
+        appliedPara_ = para;
+    }
+}
+
+void RtfReader::endParagraph(bool fromPar)
+{
+    if (state().dest != Dest::Text)
+        return;
+    flushBytes();
+    flushRun();
+    pendingCellTabs_ = 0;
+    const ParaProps& para = state().para;
+    const QTextCharFormat& chars = charFormat(state().ch);
+    if (!blockHasContent_)
+        cursor_.setBlockCharFormat(chars); // an empty line is as tall as its font
+    if (para != appliedPara_)
+        cursor_.setBlockFormat(blockFormat(para));
+    cursor_.insertBlock(blockFormat(para), chars);
+    appliedPara_ = para;
+    blockHasContent_ = false;
+    lastBreakWasPar_ = fromPar;
+}
+
+void RtfReader::insertImage(const QImage& image, double width, double height)
+{
+    if (state().ch.hidden)
+        return;
+    flushBytes();
+    flushRun();
+    startContent();
+    const QUrl name(QStringLiteral("rtfimage:%1").arg(++imageCount_));
+    document_->addResource(QTextDocument::ImageResource, name, QVariant(image));
+    QTextImageFormat format;
+    format.setName(name.toString());
+    format.setWidth(width);
+    format.setHeight(height);
+    cursor_.insertImage(format);
+}
+
+void RtfReader::finish()
+{
+    flushBytes();
+    flushRun();
+    if (fontOpen_)
+        commitFont();
+    if (blockHasContent_) {
+        const ParaProps& para = state().para;
+        if (para != appliedPara_)
+            cursor_.setBlockFormat(blockFormat(para));
+    } else if (lastBreakWasPar_ && document_->blockCount() > 1) {
+        // The last \par closes the last paragraph; it does not open an empty one.
+        cursor_.deletePreviousChar();
+    }
+}
+
+const QTextCharFormat& RtfReader::charFormat(const CharProps& props)
+{
+    const auto found = formatCache_.find(props);
+    if (found != formatCache_.end())
+        return found->second;
+    QTextCharFormat format;
+    const auto font = fonts_.find(props.font);
+    if (font != fonts_.end() && !font->second.name.isEmpty())
+        format.setFontFamilies(QStringList{font->second.name});
+    format.setFontPointSize(props.halfPoints / 2.0);
+    if (props.bold)
+        format.setFontWeight(QFont::Bold);
+    if (props.italic)
+        format.setFontItalic(true);
+    if (props.underline)
+        format.setFontUnderline(true);
+    if (props.strike)
+        format.setFontStrikeOut(true);
+    if (props.fg > 0 && props.fg < static_cast<int>(colors_.size()) && colors_[props.fg].isValid())
+        format.setForeground(colors_[props.fg]);
+    if (props.bg > 0 && props.bg < static_cast<int>(colors_.size()) && colors_[props.bg].isValid())
+        format.setBackground(colors_[props.bg]);
+    if (props.vpos > 0)
+        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (props.vpos < 0)
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    return formatCache_.emplace(props, format).first->second;
+}
+
+QTextBlockFormat RtfReader::blockFormat(const ParaProps& props) const
+{
+    QTextBlockFormat format;
+    switch (props.align) {
+    case 1: format.setAlignment(Qt::AlignHCenter); break;
+    case 2: format.setAlignment(Qt::AlignRight); break;
+    case 3: format.setAlignment(Qt::AlignJustify); break;
+    default: break;
+    }
+    if (props.li != 0)
+        format.setLeftMargin(props.li / double(kTwipsPerPixel));
+    if (props.ri != 0)
+        format.setRightMargin(props.ri / double(kTwipsPerPixel));
+    if (props.fi != 0)
+        format.setTextIndent(props.fi / double(kTwipsPerPixel));
+    if (props.sb != 0)
+        format.setTopMargin(props.sb / double(kTwipsPerPixel));
+    if (props.sa != 0)
+        format.setBottomMargin(props.sa / double(kTwipsPerPixel));
+    return format;
+}
+
+} // namespace
+
+void readRtf(const QByteArray& rtf, QTextDocument* document)
+{
+    if (!document)
+        return;
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    document->clear();
+    {
+        QTextCursor batch(document);
+        batch.beginEditBlock();
+        RtfReader reader(rtf, document);
+        reader.run();
+        batch.endEditBlock();
+    }
+    document->setUndoRedoEnabled(undo);
+}
+
+} // namespace platform

@@ -1,0 +1,312 @@
+// The RTF writer: what WordPad and Chinese Word open as they would their own
+// files. Chinese text goes out as \uN with the GBK bytes as the fallback, so
+// readers that know no Unicode still show it.
+#include "platform/text/codepage.h"
+#include "platform/text/rtf.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPixmap>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QUrl>
+
+#include <cmath>
+#include <map>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+bool isChineseFont(const QString& family)
+{
+    for (QChar c : family)
+        if (c.unicode() >= 0x80)
+            return true;
+    static const char* const known[] = {"simsun", "nsimsun", "simhei", "kaiti", "kaiti_gb2312", "fangsong",
+                                        "fangsong_gb2312", "lisu", "youyuan", "microsoft yahei", "dengxian",
+                                        "stsong", "stkaiti", "stheiti", "stfangsong", "stxihei", "stzhongsong",
+                                        "wenquanyi", "ar pl", "noto sans cjk", "noto serif cjk", "droid sans fallback"};
+    const QString lower = family.toLower();
+    for (const char* name : known)
+        if (lower.startsWith(QLatin1String(name)))
+            return true;
+    return false;
+}
+
+int twips(double pixels)
+{
+    return static_cast<int>(std::lround(pixels * kTwipsPerPixel));
+}
+
+class RtfWriter {
+public:
+    explicit RtfWriter(const QTextDocument* document) : document_(document) {}
+    QByteArray write();
+
+private:
+    struct Font {
+        QString family;
+        bool chinese;
+    };
+
+    int fontIndex(const QTextCharFormat& format);
+    int colorIndex(const QColor& color);
+    int halfPoints(const QTextCharFormat& format) const;
+    void collect();
+    void writeHeader(QByteArray& out) const;
+    void writeBlock(QByteArray& out, const QTextBlock& block);
+    void writeCharFormat(QByteArray& out, const QTextCharFormat& format);
+    void writeText(QByteArray& out, QStringView text, bool chinese) const;
+    void writeImage(QByteArray& out, const QTextImageFormat& format) const;
+
+    const QTextDocument* document_;
+    std::vector<Font> fonts_;
+    std::map<QString, int> fontIndexes_;
+    std::vector<QColor> colors_;
+    std::map<QRgb, int> colorIndexes_;
+};
+
+int RtfWriter::fontIndex(const QTextCharFormat& format)
+{
+    QString family = format.fontFamilies().toStringList().value(0);
+    if (family.isEmpty())
+        return 0;
+    const auto it = fontIndexes_.find(family);
+    if (it != fontIndexes_.end())
+        return it->second;
+    const int index = static_cast<int>(fonts_.size());
+    fonts_.push_back({family, isChineseFont(family)});
+    fontIndexes_.emplace(family, index);
+    return index;
+}
+
+int RtfWriter::colorIndex(const QColor& color)
+{
+    const QRgb rgb = color.rgb() & 0xffffff;
+    const auto it = colorIndexes_.find(rgb);
+    if (it != colorIndexes_.end())
+        return it->second;
+    colors_.push_back(QColor::fromRgb(rgb));
+    const int index = static_cast<int>(colors_.size()); // entry 0 is "automatic"
+    colorIndexes_.emplace(rgb, index);
+    return index;
+}
+
+int RtfWriter::halfPoints(const QTextCharFormat& format) const
+{
+    double points = format.fontPointSize();
+    if (points <= 0)
+        points = document_->defaultFont().pointSizeF();
+    if (points <= 0)
+        points = 12;
+    return std::max(1, static_cast<int>(std::lround(points * 2)));
+}
+
+void RtfWriter::collect()
+{
+    const QString defaultFamily = document_->defaultFont().family();
+    fonts_.push_back({defaultFamily, isChineseFont(defaultFamily)});
+    fontIndexes_.emplace(defaultFamily, 0);
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        fontIndex(block.charFormat());
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            fontIndex(format);
+            if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
+                colorIndex(format.foreground().color());
+            if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush)
+                colorIndex(format.background().color());
+        }
+    }
+}
+
+void RtfWriter::writeHeader(QByteArray& out) const
+{
+    out += "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl";
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+        const Font& font = fonts_[i];
+        out += "{\\f" + QByteArray::number(static_cast<int>(i));
+        out += font.chinese ? "\\fnil\\fcharset134 " : "\\fnil\\fcharset0 ";
+        writeText(out, font.family, true);
+        out += ";}";
+    }
+    out += "}\r\n{\\colortbl ;";
+    for (const QColor& color : colors_)
+        out += "\\red" + QByteArray::number(color.red()) + "\\green" + QByteArray::number(color.green()) + "\\blue"
+            + QByteArray::number(color.blue()) + ';';
+    out += "}\r\n\\viewkind4\\uc1";
+}
+
+void RtfWriter::writeCharFormat(QByteArray& out, const QTextCharFormat& format)
+{
+    out += "\\f" + QByteArray::number(fontIndex(format));
+    out += "\\fs" + QByteArray::number(halfPoints(format));
+    if (format.fontWeight() >= QFont::DemiBold)
+        out += "\\b";
+    if (format.fontItalic())
+        out += "\\i";
+    if (format.fontUnderline())
+        out += "\\ul";
+    if (format.fontStrikeOut())
+        out += "\\strike";
+    if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
+        out += "\\cf" + QByteArray::number(colorIndex(format.foreground().color()));
+    if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush)
+        out += "\\highlight" + QByteArray::number(colorIndex(format.background().color()));
+    if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        out += "\\super";
+    else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        out += "\\sub";
+    out += ' ';
+}
+
+void RtfWriter::writeText(QByteArray& out, QStringView text, bool chinese) const
+{
+    int uc = 1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        switch (c) {
+        case u'\\': out += "\\\\"; continue;
+        case u'{': out += "\\{"; continue;
+        case u'}': out += "\\}"; continue;
+        case u'\t': out += "\\tab "; continue;
+        case 0x2028: out += "\\line "; continue;
+        case 0x00a0: out += "\\~"; continue;
+        case 0x00ad: out += "\\-"; continue;
+        case 0x2011: out += "\\_"; continue;
+        case 0xfffc: continue; // an object without its format: nothing to write
+        default: break;
+        }
+        if (c < 0x20)
+            continue;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const QByteArray gbk = chinese ? codepage::gbkDoubleByte(c) : QByteArray();
+        const int wanted = gbk.isEmpty() ? 1 : 2;
+        if (uc != wanted) {
+            out += "\\uc" + QByteArray::number(wanted);
+            uc = wanted;
+        }
+        out += "\\u" + QByteArray::number(c > 32767 ? int(c) - 65536 : int(c));
+        if (gbk.isEmpty()) {
+            out += '?';
+        } else {
+            static const char hex[] = "0123456789abcdef";
+            for (char b : gbk) {
+                const auto byte = static_cast<unsigned char>(b);
+                out += "\\'";
+                out += hex[byte >> 4];
+                out += hex[byte & 15];
+            }
+        }
+    }
+    if (uc != 1)
+        out += "\\uc1 ";
+}
+
+void RtfWriter::writeImage(QByteArray& out, const QTextImageFormat& format) const
+{
+    const QVariant resource = document_->resource(QTextDocument::ImageResource, QUrl(format.name()));
+    QImage image;
+    if (resource.canConvert<QImage>())
+        image = resource.value<QImage>();
+    else if (resource.canConvert<QPixmap>())
+        image = resource.value<QPixmap>().toImage();
+    else if (resource.canConvert<QByteArray>())
+        image.loadFromData(resource.toByteArray());
+    if (image.isNull())
+        return;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return;
+    const double width = format.width() > 0 ? format.width() : image.width();
+    const double height = format.height() > 0 ? format.height() : image.height();
+    out += "{\\pict\\pngblip\\picw" + QByteArray::number(image.width()) + "\\pich"
+        + QByteArray::number(image.height()) + "\\picwgoal" + QByteArray::number(twips(width)) + "\\pichgoal"
+        + QByteArray::number(twips(height)) + "\r\n";
+    const QByteArray hex = png.toHex();
+    for (qsizetype i = 0; i < hex.size(); i += 128) {
+        out += hex.mid(i, 128);
+        out += "\r\n";
+    }
+    out += '}';
+}
+
+void RtfWriter::writeBlock(QByteArray& out, const QTextBlock& block)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    out += "\\pard";
+    const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (align & Qt::AlignHCenter)
+        out += "\\qc";
+    else if (align & (Qt::AlignRight | Qt::AlignTrailing))
+        out += "\\qr";
+    else if (align & Qt::AlignJustify)
+        out += "\\qj";
+    const std::pair<const char*, double> indents[] = {
+        {"\\li", format.leftMargin()}, {"\\ri", format.rightMargin()}, {"\\fi", format.textIndent()},
+        {"\\sb", format.topMargin()},  {"\\sa", format.bottomMargin()},
+    };
+    for (const auto& [word, pixels] : indents)
+        if (twips(pixels) != 0)
+            out += word + QByteArray::number(twips(pixels));
+    out += ' ';
+
+    bool empty = true;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat chars = fragment.charFormat();
+        empty = false;
+        if (chars.isImageFormat()) {
+            for (int i = 0; i < fragment.length(); ++i)
+                writeImage(out, chars.toImageFormat());
+            continue;
+        }
+        out += '{';
+        writeCharFormat(out, chars);
+        writeText(out, fragment.text(), fonts_[fontIndex(chars)].chinese);
+        out += '}';
+    }
+    if (empty) {
+        // An empty line keeps the height of its font.
+        out += '{';
+        writeCharFormat(out, block.charFormat());
+        out += "\\par}\r\n";
+    } else {
+        out += "\\par\r\n";
+    }
+}
+
+QByteArray RtfWriter::write()
+{
+    collect();
+    QByteArray body;
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next())
+        writeBlock(body, block);
+    QByteArray out;
+    writeHeader(out);
+    out += "\r\n";
+    out += body;
+    out += "}\r\n";
+    return out;
+}
+
+} // namespace
+
+QByteArray writeRtf(const QTextDocument* document)
+{
+    if (!document)
+        return QByteArray();
+    return RtfWriter(document).write();
+}
+
+} // namespace platform
