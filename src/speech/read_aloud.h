@@ -3,6 +3,7 @@
 // and the speech dialog.
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QAbstractButton;
 
@@ -17,10 +18,29 @@ enum class ReadFailureMode {
     MessageNumberContinue,  // the message with the error number appended, the run goes on
 };
 
+// Captions and messages of the reading run.
+inline const QString kCaptionRead = QStringLiteral("朗读");
+inline const QString kCaptionReading = QStringLiteral("暂停朗读");
+inline const QString kStopMessage = QStringLiteral("停止朗读请稍候！");
+inline const QString kNoSpeechLibraryMessage = QStringLiteral("您的系统未安装语音库，请下载并安装语音库。");
+inline const QString kNoSpeechLibraryTitle = QStringLiteral("语音下载");
+
+// Cuts the text at the one kind of separator ("，", "," or "。") that gives the
+// most pieces; empty pieces are kept.
 QStringList SplitForSpeech(const QString& text);
 
+// Reads the text piece by piece, handling pending input between pieces; a
+// click on the button (running a nested run) stops it after the current piece.
 // voice may be null (no speech engine): that is a failure of every speech step.
+// The run stops speaking when the button is destroyed; the caller keeps the
+// voice alive for the run (use the weak_ptr overload when it may not).
 void ReadTextAloud(const QString& text, QAbstractButton* button, platform::SpVoice* voice,
+                   ReadFailureMode failureMode);
+
+// As above, for a voice that its owner may release while the run waits
+// between pieces (a dialog closed during reading): the run then speaks no
+// further piece. An empty handle is the null voice.
+void ReadTextAloud(const QString& text, QAbstractButton* button, const std::weak_ptr<platform::SpVoice>& voice,
                    ReadFailureMode failureMode);
 
 } // namespace speech

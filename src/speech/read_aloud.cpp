@@ -1,0 +1,133 @@
+#include "speech/read_aloud.h"
+
+#include "platform/core/error.h"
+#include "platform/core/messagebox.h"
+#include "platform/speech/voice.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QPointer>
+
+#include <functional>
+
+namespace speech {
+
+QStringList SplitForSpeech(const QString& text)
+{
+    const QStringList fullWidthComma = text.split(QChar(0xFF0C), Qt::KeepEmptyParts);
+    const QStringList comma = text.split(QChar(u','), Qt::KeepEmptyParts);
+    const QStringList fullStop = text.split(QChar(0x3002), Qt::KeepEmptyParts);
+    const QStringList& candidate = fullWidthComma.size() > comma.size() ? fullWidthComma : comma;
+    return fullStop.size() > candidate.size() ? fullStop : candidate;
+}
+
+namespace {
+
+// One reading run. Everything it needs across the nested event loops (the
+// pieces, the button, the voice) is its own: a nested run or a closing window
+// can change the world around it, and it checks before every step.
+class ReadingRun {
+public:
+    ReadingRun(QAbstractButton* button, std::weak_ptr<platform::SpVoice> voice, ReadFailureMode mode)
+        : button_(button), voice_(std::move(voice)), mode_(mode), hadVoice_(!voice_.expired())
+    {
+    }
+
+    void run(const QStringList& pieces)
+    {
+        toggleCaption();
+        if (speechStep([](platform::SpVoice& v) { v.Resume(); })) {
+            for (const QString& piece : pieces) {
+                if (!button_)
+                    break;
+                if (button_->text() == kCaptionRead) {
+                    platform::msgBox(kStopMessage, platform::MsgButtons::OK);
+                    break;
+                }
+                if (!speechStep([&piece](platform::SpVoice& v) { v.Speak(piece, kSpeakFlags); }))
+                    break;
+                QCoreApplication::processEvents();
+            }
+        }
+        // Whatever ended the run, the button must not go on offering to pause
+        // a reading that is over.
+        if (button_)
+            button_->setText(kCaptionRead);
+    }
+
+private:
+    // Nothing ever changes the flags: each Speak returns when its piece is spoken.
+    static constexpr int kSpeakFlags = 0;
+
+    void toggleCaption()
+    {
+        if (!button_)
+            return;
+        if (button_->text() == kCaptionRead)
+            button_->setText(kCaptionReading);
+        else if (button_->text() == kCaptionReading)
+            button_->setText(kCaptionRead);
+    }
+
+    // Runs one speech operation; returns whether the run goes on.
+    bool speechStep(const std::function<void(platform::SpVoice&)>& operation)
+    {
+        const std::shared_ptr<platform::SpVoice> voice = voice_.lock();
+        if (!voice && hadVoice_)
+            return false;  // released by its owner: the window that read is gone
+        try {
+            if (!voice)
+                throw platform::Error(platform::errc::ObjectNotSet, QStringLiteral("对象变量未设置"));
+            operation(*voice);
+            return true;
+        } catch (const platform::Error& e) {
+            return reportFailure(e.number());
+        } catch (const std::exception&) {
+            return reportFailure(platform::errc::General);
+        }
+    }
+
+    bool reportFailure(int number)
+    {
+        switch (mode_) {
+        case ReadFailureMode::Silent:
+            return false;
+        case ReadFailureMode::MessageThenEnd:
+            platform::msgBox(kNoSpeechLibraryMessage, platform::MsgButtons::OK, kNoSpeechLibraryTitle);
+            return false;
+        case ReadFailureMode::MessageNumberContinue:
+            platform::msgBox(kNoSpeechLibraryMessage + QString::number(number), platform::MsgButtons::OK,
+                             kNoSpeechLibraryTitle);
+            return true;
+        }
+        return false;
+    }
+
+    QPointer<QAbstractButton> button_;
+    std::weak_ptr<platform::SpVoice> voice_;
+    ReadFailureMode mode_;
+    bool hadVoice_;
+};
+
+} // namespace
+
+void ReadTextAloud(const QString& text, QAbstractButton* button, const std::weak_ptr<platform::SpVoice>& voice,
+                   ReadFailureMode failureMode)
+{
+    if (text.isEmpty())
+        return;
+    // Our own copy: the text box may change (or go) while we read.
+    const QStringList pieces = SplitForSpeech(text);
+    ReadingRun(button, voice, failureMode).run(pieces);
+}
+
+void ReadTextAloud(const QString& text, QAbstractButton* button, platform::SpVoice* voice,
+                   ReadFailureMode failureMode)
+{
+    // The caller vouches for the voice's life; hold it without owning it.
+    const std::shared_ptr<platform::SpVoice> held(voice, [](platform::SpVoice*) {});
+    ReadTextAloud(text, button, voice ? std::weak_ptr<platform::SpVoice>(held) : std::weak_ptr<platform::SpVoice>(),
+                  failureMode);
+}
+
+} // namespace speech
