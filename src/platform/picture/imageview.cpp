@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPaintEngine>
 #include <QPainter>
 
 namespace platform {
@@ -30,9 +31,21 @@ void ImageView::paintEvent(QPaintEvent* event)
     if (scaled_.isNull())
         return;
     QPainter painter(this);
+    // Only the part that reaches the screen is drawn: a zoomed view may be
+    // tens of thousands of pixels wide while its parent shows a window of it.
+    QRect visible = event->rect() & rect();
+    if (const QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr) {
+        const QRect deviceRect(0, 0, device->width(), device->height());
+        visible &= painter.deviceTransform().inverted().mapRect(deviceRect);
+    }
+    if (visible.isEmpty())
+        return;
+    const double sx = double(scaled_.width()) / width();
+    const double sy = double(scaled_.height()) / height();
+    const QRectF source(visible.x() * sx, visible.y() * sy, visible.width() * sx, visible.height() * sy);
     painter.setClipRegion(event->region());
     painter.setRenderHint(QPainter::SmoothPixmapTransform, scaled_.size() != target);
-    painter.drawImage(QRectF(rect()), scaled_);
+    painter.drawImage(QRectF(visible), scaled_, source);
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event)

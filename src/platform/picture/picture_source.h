@@ -19,7 +19,7 @@ constexpr qint64 kMaxDecodedPixels = qint64(64) * 1024 * 1024;
 // Vector pictures render sharper than their natural size when zoomed, but
 // within this many pixels, so a widget zoomed far beyond the screen does
 // not allocate an image of its own size.
-constexpr qint64 kVectorRenderPixels = qint64(4096) * 4096;
+constexpr qint64 kVectorRenderPixels = qint64(2048) * 2048;
 
 // The largest size with the aspect of `size` and at most `maxPixels` pixels.
 QSize boundedByArea(const QSize& size, qint64 maxPixels);
