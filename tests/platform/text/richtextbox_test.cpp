@@ -1,0 +1,150 @@
+// The rich text box: loading rich and plain files, saving, exchanging RTF,
+// plain text with CR LF, and the background colour.
+#include "platform/core/error.h"
+#include "platform/text/richtextbox.h"
+#include "support/test_support.h"
+
+#include <QFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <gtest/gtest.h>
+
+using platform::RichTextBox;
+using testing_support::TempWorkDir;
+
+namespace {
+
+const QByteArray kPage = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+                         "\\pard\\qc\\f0\\fs32\\b \\'b5\\'da\\'d2\\'bb\\'d2\\'b3\\b0\\par"
+                         "\\pard\\fs21 \\'d5\\'fd\\'ce\\'c4\\'a3\\'ac\\'bd\\'e1\\'ca\\'f8\\'a1\\'a3\\par}";
+
+bool boldAt(const RichTextBox& box, const QString& needle)
+{
+    const QTextCursor found = box.document()->find(needle);
+    if (found.isNull())
+        return false;
+    QTextCursor c(box.document());
+    c.setPosition(found.selectionStart() + 1);
+    return c.charFormat().fontWeight() >= QFont::Bold;
+}
+
+} // namespace
+
+TEST(RichTextBox, LoadsRichTextFiles)
+{
+    TempWorkDir dir;
+    dir.write("page.rtf", kPage);
+    RichTextBox box;
+    box.LoadFile(QStringLiteral("page.rtf"));
+    EXPECT_EQ(box.Text(), QStringLiteral("第一页\r\n正文，结束。"));
+    EXPECT_TRUE(boldAt(box, QStringLiteral("第一页")));
+    EXPECT_FALSE(boldAt(box, QStringLiteral("正文")));
+    EXPECT_EQ(box.document()->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+}
+
+TEST(RichTextBox, LoadsPlainTextInGbkOrUtf8)
+{
+    TempWorkDir dir;
+    dir.write("gbk.txt", QByteArray::fromHex("d6d0cec4") + "\r\nline two\r\n{\\rtf not at the start");
+    dir.write("utf8.txt", QStringLiteral("中文\nline two").toUtf8());
+    dir.write("mac.txt", "one\rtwo");
+    RichTextBox box;
+    box.LoadFile(dir.file("gbk.txt"));
+    EXPECT_EQ(box.Text(), QStringLiteral("中文\r\nline two\r\n{\\rtf not at the start"));
+    box.LoadFile(dir.file("utf8.txt"));
+    EXPECT_EQ(box.Text(), QStringLiteral("中文\r\nline two"));
+    box.LoadFile(dir.file("mac.txt"));
+    EXPECT_EQ(box.Text(), QStringLiteral("one\r\ntwo"));
+}
+
+TEST(RichTextBox, MissingFileThrowsAndKeepsTheContent)
+{
+    TempWorkDir dir;
+    RichTextBox box;
+    box.setText(QStringLiteral("kept"));
+    try {
+        box.LoadFile(QStringLiteral("missing.rtf"));
+        FAIL() << "no error for a missing file";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), platform::errc::FileNotFound);
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+    EXPECT_EQ(box.Text(), QStringLiteral("kept"));
+}
+
+TEST(RichTextBox, SaveFileWritesRtfThatLoadsBack)
+{
+    TempWorkDir dir;
+    dir.write("abc.rtf", "an older, longer file that must be replaced completely by the new one");
+    RichTextBox box;
+    box.setTextRTF(kPage);
+    box.SaveFile(QStringLiteral("abc.rtf"));
+    const QByteArray saved = dir.read("abc.rtf");
+    EXPECT_TRUE(saved.startsWith("{\\rtf1\\ansi\\ansicpg936"));
+    EXPECT_TRUE(saved.trimmed().endsWith('}'));
+
+    RichTextBox other;
+    other.LoadFile(QStringLiteral("abc.rtf"));
+    EXPECT_EQ(other.Text(), box.Text());
+    EXPECT_TRUE(boldAt(other, QStringLiteral("第一页")));
+}
+
+TEST(RichTextBox, SaveFileIntoAMissingFolderThrows)
+{
+    TempWorkDir dir;
+    RichTextBox box;
+    box.setText(QStringLiteral("x"));
+    try {
+        box.SaveFile(dir.file("no/such/folder/abc.rtf"));
+        FAIL() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), platform::errc::PathNotFound);
+    }
+}
+
+TEST(RichTextBox, TextRtfCopiesFormattedContent)
+{
+    RichTextBox help;
+    help.setTextRTF(kPage);
+    RichTextBox page;
+    page.setText(QStringLiteral("something else"));
+    page.setTextRTF(help.TextRTF());
+    EXPECT_EQ(page.Text(), help.Text());
+    EXPECT_TRUE(boldAt(page, QStringLiteral("第一页")));
+}
+
+TEST(RichTextBox, TextUsesCrLfAndLeavesPicturesOut)
+{
+    RichTextBox box;
+    box.setTextRTF("{\\rtf1 one\\line two\\par\\par three}");
+    EXPECT_EQ(box.Text(), QStringLiteral("one\r\ntwo\r\n\r\nthree"));
+    box.setText(QStringLiteral("a\r\nb\nc"));
+    EXPECT_EQ(box.Text(), QStringLiteral("a\r\nb\r\nc"));
+    EXPECT_EQ(box.document()->blockCount(), 3);
+    box.setText(QString());
+    EXPECT_EQ(box.Text(), QString());
+}
+
+TEST(RichTextBox, BackColorSurvivesLoading)
+{
+    TempWorkDir dir;
+    dir.write("page.rtf", kPage);
+    RichTextBox box;
+    box.setBackColor(QColor(255, 255, 192));
+    EXPECT_EQ(box.BackColor(), QColor(255, 255, 192));
+    box.LoadFile(QStringLiteral("page.rtf"));
+    box.setTextRTF("{\\rtf1{\\colortbl;\\red0\\green0\\blue0;}\\cb1 x}");
+    EXPECT_EQ(box.BackColor(), QColor(255, 255, 192));
+    EXPECT_EQ(box.viewport()->palette().color(QPalette::Base), QColor(255, 255, 192));
+}
+
+TEST(RichTextBox, ReadOnlyButSelectableWithTheChineseDefaultFont)
+{
+    RichTextBox box;
+    EXPECT_TRUE(box.textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_TRUE(box.textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    EXPECT_EQ(box.font().family(), QStringLiteral("宋体"));
+    box.setText(QStringLiteral("abc"));
+    box.selectAll();
+    EXPECT_EQ(box.textCursor().selectedText(), QStringLiteral("abc"));
+}
