@@ -4,14 +4,14 @@
 
 #include <portaudio.h>
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <mutex>
+#include <vector>
 
 namespace platform {
 
@@ -141,12 +141,26 @@ public:
             return;
         // Wait for the buffer to run empty instead of stopping the stream:
         // stopping and restarting would put a gap between the pieces of a run.
-        // The deadline keeps a stalled device from hanging the window.
+        // A device that starts playing only once its buffer is full would sit
+        // on a short piece for ever: when nothing moves, fill the rest of the
+        // buffer with silence to set it going. The deadline keeps a stalled
+        // device from hanging the window.
         QDeadlineTimer deadline(latencyMs_ * 4 + 1000);
+        QElapsedTimer unchanged;
+        unchanged.start();
+        long lastRoom = -1;
+        bool padded = false;
         while (!deadline.hasExpired()) {
             const long room = Pa_GetStreamWriteAvailable(stream_);
             if (room < 0 || room >= emptyRoom_)
                 break;
+            if (room != lastRoom) {
+                lastRoom = room;
+                unchanged.restart();
+            } else if (!padded && unchanged.elapsed() > 100) {
+                padded = true;
+                writeSilence(room);
+            }
             QThread::msleep(2);
         }
     }
@@ -162,6 +176,16 @@ private:
         p.suggestedLatency = info ? info->defaultHighOutputLatency : 0.2;
         p.hostApiSpecificStreamInfo = nullptr;
         return p;
+    }
+
+    void writeSilence(long frames)
+    {
+        if (frames <= 0)
+            return;
+        // Unsigned 8-bit samples are silent at 128, signed 16-bit ones at 0.
+        const std::vector<char> silence(static_cast<std::size_t>(frames) * static_cast<std::size_t>(open_.bytesPerFrame()),
+                                        open_.bitsPerSample == 8 ? char(0x80) : char(0));
+        Pa_WriteStream(stream_, silence.data(), static_cast<unsigned long>(frames));
     }
 
     void close()
