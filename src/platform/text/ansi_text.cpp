@@ -32,6 +32,34 @@ bool hasNonAscii(const QByteArray& bytes)
 
 } // namespace
 
+namespace {
+// Chinese in UTF-8 takes three bytes a character, so its lead bytes are 0xE0 or above.
+bool hasLongUtf8Sequence(const QByteArray& bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0xE0)
+            return true;
+    return false;
+}
+
+// Every byte pair a well-formed GBK double-byte character.
+bool isWellFormedGbk(const QByteArray& bytes)
+{
+    const int n = static_cast<int>(bytes.size());
+    for (int i = 0; i < n; ++i) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80)
+            continue;
+        if (b == 0x80 || b == 0xFF || i + 1 >= n)
+            return false;
+        const unsigned char t = static_cast<unsigned char>(bytes[++i]);
+        if (t < 0x40 || t == 0x7F || t == 0xFF)
+            return false;
+    }
+    return true;
+}
+}
+
 QString decodeTextFile(const QByteArray& bytes)
 {
     if (bytes.startsWith("\xef\xbb\xbf"))
@@ -39,7 +67,9 @@ QString decodeTextFile(const QByteArray& bytes)
     if (hasNonAscii(bytes)) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text = utf8.decode(bytes);
-        if (!utf8.hasError())
+        // Short GBK text can be valid UTF-8 by accident ("页" is D2 B3, a two-byte
+        // sequence): such text, with no three-byte sequence, stays GBK when it is valid GBK.
+        if (!utf8.hasError() && (hasLongUtf8Sequence(bytes) || !isWellFormedGbk(bytes)))
             return text;
     }
     return decodeAnsi(bytes);
