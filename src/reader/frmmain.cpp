@@ -19,6 +19,9 @@
 #include <QShortcut>
 #include <QStatusBar>
 
+// The reader library is static: its resources must be pulled in by name.
+static void initReaderResources() { Q_INIT_RESOURCE(reader); }
+
 namespace reader {
 
 namespace {
@@ -56,6 +59,7 @@ QString u16(const char16_t* s) { return QString::fromUtf16(s); }
 frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
     : profile_(profile), voiceFactory_(std::move(voiceFactory))
 {
+    initReaderResources();
     if (!voiceFactory_)
         voiceFactory_ = [] { return platform::createSpVoice(); };
     setWindowTitle(profile_.caption);

@@ -133,6 +133,7 @@ protected:
 
 private:
     void createControls();
+    QMargins frameMargins() const;
     void createMenus();
     void applyGeometry();
     void applyImage();

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStatusBar>
+#include <QWindow>
 
 namespace reader {
 
@@ -28,12 +29,20 @@ LayoutMode frmmain::layoutMode() const
     return modeFromVisibility(!FraTxtCmd->isHidden(), !PicPic->isHidden());
 }
 
+QMargins frmmain::frameMargins() const
+{
+    // The frame is known once the platform window exists, even before it is shown.
+    if (const QWindow* handle = windowHandle())
+        return handle->frameMargins();
+    return QMargins();
+}
+
 FormMetrics frmmain::metrics() const
 {
-    const QRect frame = frameGeometry();
+    const QMargins frame = frameMargins();
     FormMetrics m;
-    m.width = static_cast<float>(platform::pixelsToTwips(frame.width()));
-    m.height = static_cast<float>(platform::pixelsToTwips(frame.height()));
+    m.width = static_cast<float>(platform::pixelsToTwips(width() + frame.left() + frame.right()));
+    m.height = static_cast<float>(platform::pixelsToTwips(height() + frame.top() + frame.bottom()));
     const int menu = menuBar()->isHidden() ? 0 : menuBar()->height();
     m.scaleHeight = static_cast<float>(platform::pixelsToTwips(height() - menu));
     m.statusHeight = static_cast<float>(platform::pixelsToTwips(statusBar()->height()));
@@ -66,7 +75,7 @@ void frmmain::setFormHeight(float twips)
 {
     if (twips < 0)
         throw platform::Error(380, QStringLiteral("无效的属性值"));
-    const int extra = frameGeometry().height() - height();
+    const int extra = frameMargins().top() + frameMargins().bottom();
     resize(width(), std::max(1, platform::twipsToPixels(twips) - extra));
     Form_Resize();
 }
@@ -75,7 +84,7 @@ void frmmain::setFormWidth(float twips)
 {
     if (twips < 0)
         throw platform::Error(380, QStringLiteral("无效的属性值"));
-    const int extra = frameGeometry().width() - width();
+    const int extra = frameMargins().left() + frameMargins().right();
     resize(std::max(1, platform::twipsToPixels(twips) - extra), height());
     Form_Resize();
 }

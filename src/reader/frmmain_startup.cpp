@@ -18,8 +18,11 @@ namespace reader {
 
 void frmmain::Form_Load()
 {
+    // Create the platform window now so its frame is known when the outer size is set.
+    winId();
     const QSizeF screen = platform::screenSizeTwips();
-    const QSizeF size(platform::pixelsToTwips(frameGeometry().width()), platform::pixelsToTwips(frameGeometry().height()));
+    const FormMetrics design = metrics();
+    const QSizeF size(design.width, design.height);
     move(platform::twipsToPixels((screen.width() - size.width()) / 2),
          platform::twipsToPixels((screen.height() - size.height()) / 2));
 

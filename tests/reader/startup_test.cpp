@@ -1,6 +1,7 @@
 #include "reader_fixture.h"
 
 #include "platform/core/listview.h"
+#include "platform/core/scrollbar.h"
 #include "reader/catalogue.h"
 
 #include <QFile>

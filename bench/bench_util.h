@@ -1,0 +1,41 @@
+#pragma once
+// Small helpers shared by the benchmark programs: medians, timing, memory.
+#include <QElapsedTimer>
+#include <QFile>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace bench {
+
+inline double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Milliseconds one call takes.
+inline double timeMs(const std::function<void()>& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Resident set size of this process, in kilobytes.
+inline long rssKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+} // namespace bench
