@@ -56,6 +56,14 @@ QByteArray readWholeFile(const QString& path)
     return file.readAll();
 }
 
+// Shrinking by less than a quarter is left to the painter: its bilinear
+// filter is smooth at such factors and far cheaper than a separate pass.
+bool nearlyTheSize(const QSize& have, const QSize& want)
+{
+    return have.width() >= want.width() && have.height() >= want.height() && want.width() * 4 >= have.width() * 3
+           && want.height() * 4 >= have.height() * 3;
+}
+
 int toPixels(double twips)
 {
     const double pixels = std::round(twips / twipsPerPixel());
@@ -168,7 +176,7 @@ QImage Picture::image(const QSize& targetPixels) const
             return {};
         d->decoded = fresh;
     }
-    d->shown = d->decoded.size() == size
+    d->shown = nearlyTheSize(d->decoded.size(), size)
                    ? d->decoded
                    : d->decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     d->shownSize = size;

@@ -22,7 +22,9 @@ public:
     QSize naturalPixels() const;
     QSizeF naturalTwips() const;
     // Pixels for showing at the given size: at least that resolution (capped at the natural
-    // size for raster pictures), smoothly scaled; decoded results are cached.
+    // size for raster pictures), smoothly scaled; decoded results are cached. When the
+    // decoded pixels are less than a third larger than asked they come as they are, for
+    // the painter to scale while drawing (with smooth pixmap transformation).
     QImage image(const QSize& targetPixels) const;
     // The picture at its natural size, for printing.
     QImage fullImage() const;

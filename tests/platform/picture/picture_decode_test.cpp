@@ -100,6 +100,14 @@ TEST_F(PictureDecode, ALargerSizeThatNeedsMorePixelsDecodesAgain)
     EXPECT_EQ(picture.decodeCount(), afterWhole);
 }
 
+TEST_F(PictureDecode, ANearlyFullSizeIsLeftToThePainter)
+{
+    const Picture picture = write(QStringLiteral("page.png"), encode(quadrants(400, 300), "PNG"));
+    EXPECT_EQ(picture.image(QSize(380, 250)).size(), QSize(400, 300));
+    EXPECT_EQ(picture.image(QSize(290, 300)).size(), QSize(290, 300)); // more than a quarter narrower
+    EXPECT_EQ(picture.image(QSize(200, 150)).size(), QSize(200, 150));
+}
+
 TEST_F(PictureDecode, RasterPicturesAreNeverBlownUpBeyondTheirPixels)
 {
     const Picture picture = write(QStringLiteral("page.png"), encode(quadrants(300, 200), "PNG"));
