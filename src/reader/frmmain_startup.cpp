@@ -32,6 +32,12 @@ void frmmain::Form_Load()
         [&] { RTBoxShow[1]->SaveFile(QStringLiteral("abc.rtf")); },
         [&] { setFormHeight(static_cast<float>(screen.height() - 500)); },
         [&] { setFormWidth(static_cast<float>(screen.width() - 100)); },
+        // Centred again at the final size, so the enlarged window stays on the screen.
+        [&] {
+            const FormMetrics m = metrics();
+            move(platform::twipsToPixels((screen.width() - m.width) / 2),
+                 platform::twipsToPixels((screen.height() - m.height) / 2));
+        },
         [&] { LoadCatalogue(); },
         [&] {
             VScr->hide();
