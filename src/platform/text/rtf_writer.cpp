@@ -43,6 +43,17 @@ int twips(double pixels)
     return static_cast<int>(std::lround(pixels * kTwipsPerPixel));
 }
 
+void appendHexEscapes(QByteArray& out, const QByteArray& bytes)
+{
+    static const char hex[] = "0123456789abcdef";
+    for (char b : bytes) {
+        const auto byte = static_cast<unsigned char>(b);
+        out += "\\'";
+        out += hex[byte >> 4];
+        out += hex[byte & 15];
+    }
+}
+
 class RtfWriter {
 public:
     explicit RtfWriter(const QTextDocument* document) : document_(document) {}
@@ -62,6 +73,7 @@ private:
     void writeBlock(QByteArray& out, const QTextBlock& block);
     void writeCharFormat(QByteArray& out, const QTextCharFormat& format);
     void writeText(QByteArray& out, QStringView text, bool chinese) const;
+    void writeFontName(QByteArray& out, const QString& name, bool chinese) const;
     void writeImage(QByteArray& out, const QTextImageFormat& format) const;
 
     const QTextDocument* document_;
@@ -132,7 +144,7 @@ void RtfWriter::writeHeader(QByteArray& out) const
         const Font& font = fonts_[i];
         out += "{\\f" + QByteArray::number(static_cast<int>(i));
         out += font.chinese ? "\\fnil\\fcharset134 " : "\\fnil\\fcharset0 ";
-        writeText(out, font.family, true);
+        writeFontName(out, font.family, font.chinese);
         out += ";}";
     }
     out += "}\r\n{\\colortbl ;";
@@ -195,20 +207,40 @@ void RtfWriter::writeText(QByteArray& out, QStringView text, bool chinese) const
             uc = wanted;
         }
         out += "\\u" + QByteArray::number(c > 32767 ? int(c) - 65536 : int(c));
-        if (gbk.isEmpty()) {
+        if (gbk.isEmpty())
             out += '?';
-        } else {
-            static const char hex[] = "0123456789abcdef";
-            for (char b : gbk) {
-                const auto byte = static_cast<unsigned char>(b);
-                out += "\\'";
-                out += hex[byte >> 4];
-                out += hex[byte & 15];
-            }
-        }
+        else
+            appendHexEscapes(out, gbk);
     }
     if (uc != 1)
         out += "\\uc1 ";
+}
+
+// Chinese Word writes a font's name in the font's own code page (宋体 as
+// \'cb\'ce\'cc\'e5), and older readers look fonts up by those bytes.
+void RtfWriter::writeFontName(QByteArray& out, const QString& name, bool chinese) const
+{
+    const QByteArray gbk = chinese ? codepage::encodeGb18030(name) : QByteArray();
+    bool plainGbk = !gbk.isEmpty();
+    for (QChar c : name)
+        if (c.unicode() >= 0x80 && codepage::gbkDoubleByte(c.unicode()).isEmpty())
+            plainGbk = false;
+    if (!plainGbk) {
+        QString cleaned = name;
+        cleaned.remove(QLatin1Char(';'));
+        writeText(out, cleaned, chinese);
+        return;
+    }
+    for (char b : gbk) {
+        if (b == ';')
+            continue;
+        if (b == '\\' || b == '{' || b == '}')
+            out += '\\';
+        if (static_cast<unsigned char>(b) >= 0x80)
+            appendHexEscapes(out, QByteArray(1, b));
+        else
+            out += b;
+    }
 }
 
 void RtfWriter::writeImage(QByteArray& out, const QTextImageFormat& format) const

@@ -76,17 +76,6 @@ TEST(GbkText, InvalidBytesDecodeToReplacementCharacters)
     EXPECT_EQ(platform::encodeAnsi(lone), QByteArray("?x"));
 }
 
-TEST(GbkText, DecodesArbitraryBytesWithoutLosingCount)
-{
-    QByteArray bytes;
-    for (int i = 0; i < 256; ++i)
-        bytes.append(static_cast<char>(i));
-    const QString text = platform::decodeAnsi(bytes);
-    EXPECT_FALSE(text.isEmpty());
-    EXPECT_LE(text.size(), bytes.size());
-    EXPECT_TRUE(text.startsWith(QLatin1String("\0\x01\x02", 3)));
-}
-
 TEST(TextFileDetection, ByteOrderMarkMeansUtf8)
 {
     EXPECT_EQ(platform::decodeTextFile(QByteArray("\xef\xbb\xbf") + "abc"), QStringLiteral("abc"));
