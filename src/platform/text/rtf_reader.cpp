@@ -35,7 +35,10 @@ using rtf::Kw;
 constexpr int kMaxDepth = 1000;
 constexpr int kTwipsPerPixel = 15; // 96 dots an inch
 constexpr int kDefaultHalfPoints = 24;
-constexpr int kMaxImageSide = 16384;
+constexpr int kMaxImageSide = 8192;
+// Decoded pictures stay in the document; a document full of huge ones must not exhaust memory.
+constexpr qint64 kMaxImagePixels = 16LL * 1024 * 1024;
+constexpr qint64 kMaxDocumentImagePixels = 64LL * 1024 * 1024;
 
 enum class Dest : uint8_t {
     Text,       // body text
@@ -232,6 +235,7 @@ private:
 
     PictState pict_;
     int imageCount_ = 0;
+    qint64 imagePixels_ = 0; // decoded so far in this document
 
     // header and footer groups, read when the body turns out to have no text
     std::vector<std::pair<const char*, const char*>> headers_;
@@ -855,6 +859,10 @@ void RtfReader::finishPicture()
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > kMaxImageSide || size.height() > kMaxImageSide)
         return;
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (pixels > kMaxImagePixels || imagePixels_ + pixels > kMaxDocumentImagePixels)
+        return;
+    imagePixels_ += pixels;
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return;
@@ -940,13 +948,14 @@ void RtfReader::emitLatin1(const char* text, qsizetype size)
     prepareOutput();
     const qsizetype old = run_.size();
     run_.append(QLatin1String(text, size));
-    // Stray control bytes in the text are not characters of the page.
-    for (qsizetype i = old; i < run_.size(); ++i) {
-        if (isUnwantedChar(run_.at(i).unicode())) {
-            run_.removeIf([](QChar ch) { return isUnwantedChar(ch.unicode()); });
-            break;
-        }
-    }
+    // Stray control bytes in the text are not characters of the page; only the
+    // newly added part is looked at, so long runs stay linear.
+    QChar* chars = run_.data();
+    qsizetype kept = old;
+    for (qsizetype i = old; i < run_.size(); ++i)
+        if (!isUnwantedChar(chars[i].unicode()))
+            chars[kept++] = chars[i];
+    run_.truncate(kept);
 }
 
 void RtfReader::emitChar(char16_t c)

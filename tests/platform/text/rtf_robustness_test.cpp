@@ -132,6 +132,27 @@ TEST(RtfRobustness, BinaryGarbage)
     EXPECT_EQ(text, QStringLiteral("ab\nc"));
 }
 
+TEST(RtfRobustness, ControlBytesInALongRunStayLinear)
+{
+    // Each piece adds a stray control byte to the same run; cleaning the whole run
+    // every time would take hours here.
+    QByteArray rtf = "{\\rtf1 ";
+    for (int i = 0; i < 200000; ++i)
+        rtf += "a\x01\\foo ";
+    rtf += "}";
+    EXPECT_EQ(readWriteRead(rtf), QString(200000, QLatin1Char('a')));
+}
+
+TEST(RtfRobustness, PicturesCannotExhaustMemory)
+{
+    // A tiny PNG that claims to be 100000 x 100000 pixels is refused before decoding.
+    const QByteArray header = QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a00806000000");
+    const QByteArray rtf = "{\\rtf1 a{\\pict\\pngblip " + header.toHex() + "}b}";
+    QTextDocument document;
+    platform::readRtf(rtf, &document);
+    EXPECT_EQ(blockTexts(document), QStringList{QStringLiteral("ab")});
+}
+
 TEST(RtfRobustness, FuzzSeedsLoad)
 {
     const QDir seeds(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/fuzz-seeds"));
