@@ -3,109 +3,213 @@
 #include "platform/core/error.h"
 #include "platform/core/program.h"
 
+#include <QAbstractTableModel>
+#include <QHash>
 #include <QHeaderView>
 
 namespace platform {
 
 namespace {
 constexpr int kInvalidIndex = 35600; // "index out of bounds", as the list control reports it
+
+[[noreturn]] void outOfBounds() { throw Error(kInvalidIndex, QStringLiteral("索引超出范围")); }
 }
 
-ListView::ListView(QWidget* parent) : QTreeWidget(parent)
+class ListView::Model : public QAbstractTableModel {
+public:
+    using Cells = std::array<QString, 4>;  // row text, sub-items 1..3
+
+    // Rows come in runs: rows given cell by cell, or rows made on demand, whose
+    // cells are kept once made (or once changed).
+    struct Run {
+        mutable QVector<Cells> rows;
+        std::shared_ptr<const LazyRows> lazy;
+        mutable QHash<int, Cells> made;
+        int size() const { return lazy ? lazy->count : rows.size(); }
+    };
+
+    QStringList captions;
+    std::vector<Run> runs;
+    int total = 0;
+
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : total; }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : captions.size(); }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || index.column() > 3)
+            return QVariant();
+        return cells(index.row())[index.column()];
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < captions.size())
+            return captions[section];
+        return QVariant();
+    }
+
+    Cells& cells(int row) const
+    {
+        for (const Run& run : runs) {
+            if (row < run.size()) {
+                if (!run.lazy)
+                    return run.rows[row];
+                auto it = run.made.find(row);
+                if (it == run.made.end()) {
+                    const std::array<QString, 3> sub = run.lazy->subItems(row);
+                    it = run.made.insert(row, {QString::number(run.lazy->firstNumber + row), sub[0], sub[1], sub[2]});
+                }
+                return it.value();
+            }
+            row -= run.size();
+        }
+        outOfBounds();
+    }
+
+    void appendRows(QVector<Cells>&& more)
+    {
+        if (more.isEmpty())
+            return;
+        beginInsertRows(QModelIndex(), total, total + more.size() - 1);
+        if (runs.empty() || runs.back().lazy)
+            runs.emplace_back();
+        total += more.size();
+        runs.back().rows.append(std::move(more));
+        endInsertRows();
+    }
+
+    void appendLazy(LazyRows&& lazy)
+    {
+        if (lazy.count <= 0)
+            return;
+        beginInsertRows(QModelIndex(), total, total + lazy.count - 1);
+        total += lazy.count;
+        Run run;
+        run.lazy = std::make_shared<const LazyRows>(std::move(lazy));
+        runs.push_back(std::move(run));
+        endInsertRows();
+    }
+
+    void changed(int row, int column) { emit dataChanged(index(row, column), index(row, column)); }
+
+    void resetRows()
+    {
+        beginResetModel();
+        runs.clear();
+        total = 0;
+        endResetModel();
+    }
+
+    void setCaptions(const QStringList& c)
+    {
+        beginResetModel();
+        captions = c;
+        endResetModel();
+    }
+};
+
+ListView::ListView(QWidget* parent) : QTreeView(parent), model_(new Model)
 {
+    model_->setParent(this);
+    setModel(model_);
     setRootIsDecorated(false);
+    setItemsExpandable(false);
     setUniformRowHeights(true);
     setSortingEnabled(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAllColumnsShowFocus(true);
-    setColumnCount(0);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
     header()->setSectionsClickable(true);
-    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
-        const int idx = indexOfTopLevelItem(item);
-        if (idx >= 0)
-            emit itemClick(idx + 1);
+    connect(this, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            emit itemClick(index.row() + 1);
     });
     connect(header(), &QHeaderView::sectionClicked, this, &ListView::columnClick);
 }
+
+ListView::~ListView() = default;
 
 void ListView::setReportView() { setHeaderHidden(false); }
 
 void ListView::clearColumns()
 {
     widths_.clear();
-    setColumnCount(0);
+    model_->setCaptions({});
 }
 
 void ListView::addColumn(const QString& caption, double widthTwips)
 {
     widths_.append(widthTwips);
-    const int n = widths_.size();
-    setColumnCount(n);
-    QTreeWidgetItem* h = headerItem();
-    h->setText(n - 1, caption);
-    setColumnWidth(n - 1, twipsToPixels(widthTwips));
+    model_->setCaptions(model_->captions + QStringList{caption});
+    for (int i = 0; i < widths_.size(); ++i)
+        header()->resizeSection(i, twipsToPixels(widths_[i]));
 }
+
+int ListView::columnCount() const { return model_->captions.size(); }
 
 QString ListView::columnCaption(int index) const
 {
-    if (index < 0 || index >= QTreeWidget::columnCount())
-        throw Error(kInvalidIndex, QStringLiteral("索引超出范围"));
-    return headerItem()->text(index);
+    if (index < 0 || index >= model_->captions.size())
+        outOfBounds();
+    return model_->captions[index];
 }
 
 double ListView::columnWidthTwips(int index) const
 {
     if (index < 0 || index >= widths_.size())
-        throw Error(kInvalidIndex, QStringLiteral("索引超出范围"));
+        outOfBounds();
     return widths_[index];
 }
 
+int ListView::count() const { return model_->total; }
+
 int ListView::addRow(const QString& text)
 {
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, text);
-    addTopLevelItem(item);
-    return topLevelItemCount();
+    model_->appendRows({Model::Cells{text, QString(), QString(), QString()}});
+    return count();
 }
 
 void ListView::addRows(const QVector<QStringList>& rows)
 {
-    QList<QTreeWidgetItem*> items;
-    items.reserve(rows.size());
-    for (const QStringList& r : rows)
-        items.append(new QTreeWidgetItem(r));
-    addTopLevelItems(items);
+    QVector<Model::Cells> more(rows.size());
+    for (int i = 0; i < rows.size(); ++i)
+        for (int c = 0; c < 4; ++c)
+            more[i][c] = rows[i].value(c);
+    model_->appendRows(std::move(more));
 }
 
-void ListView::clearRows() { clear(); }
+void ListView::addLazyRows(LazyRows rows) { model_->appendLazy(std::move(rows)); }
 
-QTreeWidgetItem* ListView::itemAt(int position) const
+void ListView::clearRows() { model_->resetRows(); }
+
+QString ListView::rowText(int position) const
 {
-    if (position < 1 || position > topLevelItemCount())
-        throw Error(kInvalidIndex, QStringLiteral("索引超出范围"));
-    return topLevelItem(position - 1);
+    if (position < 1 || position > count())
+        outOfBounds();
+    return model_->cells(position - 1)[0];
 }
-
-QString ListView::rowText(int position) const { return itemAt(position)->text(0); }
 
 QString ListView::subItem(int position, int index) const
 {
-    if (index < 1 || index > 3)
-        throw Error(kInvalidIndex, QStringLiteral("索引超出范围"));
-    return itemAt(position)->text(index);
+    if (position < 1 || position > count() || index < 1 || index > 3)
+        outOfBounds();
+    return model_->cells(position - 1)[index];
 }
 
 void ListView::setSubItem(int position, int index, const QString& text)
 {
-    if (index < 1 || index > 3)
-        throw Error(kInvalidIndex, QStringLiteral("索引超出范围"));
-    itemAt(position)->setText(index, text);
+    if (position < 1 || position > count() || index < 1 || index > 3)
+        outOfBounds();
+    model_->cells(position - 1)[index] = text;
+    model_->changed(position - 1, index);
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    QTreeWidget::mouseDoubleClickEvent(event);
+    QTreeView::mouseDoubleClickEvent(event);
     emit dblClick();
 }
 

@@ -1,30 +1,45 @@
 #pragma once
 // A list view in report mode whose rows are addressed by 1-based position,
 // each with its row text and sub-items 1..3, with column widths in twips.
+// Rows read from a text file can be added as lines that are split into cells
+// only when a cell is asked for, so a long list costs little until it is shown.
 #include <QStringList>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVector>
+#include <array>
+#include <functional>
+#include <memory>
 
 namespace platform {
 
-class ListView : public QTreeWidget {
+class ListView : public QTreeView {
     Q_OBJECT
 public:
     explicit ListView(QWidget* parent = nullptr);
+    ~ListView() override;
 
     // Report view with column headers.
     void setReportView();
     void clearColumns();
     void addColumn(const QString& caption, double widthTwips);
-    int columnCount() const { return QTreeWidget::columnCount(); }
+    int columnCount() const;
     QString columnCaption(int index) const;
     double columnWidthTwips(int index) const;
 
-    int count() const { return topLevelItemCount(); }
+    int count() const;
     // Appends a row with the given text and returns its position.
     int addRow(const QString& text);
-    // Appends many rows at once (row text followed by sub-items), much faster than one by one.
+    // Appends many rows at once (row text followed by sub-items).
     void addRows(const QVector<QStringList>& rows);
+
+    // Rows whose cells are made only when first needed: row k (from 0) has the
+    // text firstNumber + k and the sub-items subItems(k).
+    struct LazyRows {
+        int count = 0;
+        int firstNumber = 1;
+        std::function<std::array<QString, 3>(int k)> subItems;
+    };
+    void addLazyRows(LazyRows rows);
     void clearRows();
 
     // Throws platform::Error when the position is outside the list.
@@ -44,7 +59,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QTreeWidgetItem* itemAt(int position) const;
+    class Model;
+    Model* model_;
     QVector<double> widths_;
     int sortKey_ = 0;
 };

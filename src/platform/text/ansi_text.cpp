@@ -60,19 +60,26 @@ bool isWellFormedGbk(const QByteArray& bytes)
 }
 }
 
+namespace {
+constexpr char kUtf8Mark[] = "\xef\xbb\xbf";
+
+// Whether the bytes (after any byte-order mark) are to be read as UTF-8.
+bool readAsUtf8(const QByteArray& bytes)
+{
+    if (bytes.startsWith(kUtf8Mark))
+        return true;
+    // Short GBK text can be valid UTF-8 by accident ("页" is D2 B3, a two-byte
+    // sequence): such text, with no three-byte sequence, stays GBK when it is valid GBK.
+    return hasNonAscii(bytes) && QByteArrayView(bytes).isValidUtf8()
+        && (hasLongUtf8Sequence(bytes) || !isWellFormedGbk(bytes));
+}
+}
+
 QString decodeTextFile(const QByteArray& bytes)
 {
-    if (bytes.startsWith("\xef\xbb\xbf"))
+    if (bytes.startsWith(kUtf8Mark))
         return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    if (hasNonAscii(bytes)) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = utf8.decode(bytes);
-        // Short GBK text can be valid UTF-8 by accident ("页" is D2 B3, a two-byte
-        // sequence): such text, with no three-byte sequence, stays GBK when it is valid GBK.
-        if (!utf8.hasError() && (hasLongUtf8Sequence(bytes) || !isWellFormedGbk(bytes)))
-            return text;
-    }
-    return decodeAnsi(bytes);
+    return readAsUtf8(bytes) ? QString::fromUtf8(bytes) : decodeAnsi(bytes);
 }
 
 QByteArray readFileBytes(const QString& path)
@@ -85,7 +92,17 @@ QByteArray readFileBytes(const QString& path)
     return file.readAll();
 }
 
-AnsiTextReader::AnsiTextReader(const QString& decodedText) : text_(decodedText) {}
+AnsiTextReader::AnsiTextReader(const QString& decodedText) : bytes_(decodedText.toUtf8()), utf8_(true) {}
+
+AnsiTextReader AnsiTextReader::fromBytes(const QByteArray& bytes)
+{
+    AnsiTextReader r;
+    r.bytes_ = bytes;
+    r.utf8_ = readAsUtf8(bytes);
+    if (bytes.startsWith(kUtf8Mark))
+        r.pos_ = 3;
+    return r;
+}
 
 AnsiTextReader AnsiTextReader::open(const QString& path, bool createIfMissing)
 {
@@ -96,37 +113,52 @@ AnsiTextReader AnsiTextReader::open(const QString& path, bool createIfMissing)
             throw fileOpenError(path, true);
     }
     // A catalogue saved by a UTF-8 editor reads as well as one in GBK.
-    return AnsiTextReader(decodeTextFile(readFileBytes(path)));
+    return fromBytes(readFileBytes(path));
 }
 
 bool AnsiTextReader::atEnd() const
 {
-    return pos_ >= text_.size();
+    return pos_ >= bytes_.size();
 }
 
 bool AnsiTextReader::atEndOfLine() const
 {
     if (atEnd())
         return true;
-    const QChar c = text_.at(pos_);
-    return c == u'\r' || c == u'\n';
+    const char c = bytes_.at(pos_);
+    return c == '\r' || c == '\n';
 }
 
-QString AnsiTextReader::readLine()
+std::pair<int, int> AnsiTextReader::readLineSpan()
 {
-    const qsizetype size = text_.size();
+    const qsizetype size = bytes_.size();
+    const qsizetype start = pos_;
+    const char* data = bytes_.constData();
     qsizetype end = pos_;
-    while (end < size && text_.at(end) != u'\r' && text_.at(end) != u'\n')
+    while (end < size && data[end] != '\r' && data[end] != '\n')
         ++end;
-    QString line = text_.mid(pos_, end - pos_);
+    const std::pair<int, int> span(static_cast<int>(start), static_cast<int>(end - start));
     if (end < size) {
-        if (text_.at(end) == u'\r' && end + 1 < size && text_.at(end + 1) == u'\n')
+        if (data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
             end += 2;
         else
             end += 1;
     }
     pos_ = static_cast<int>(end);
-    return line;
+    return span;
+}
+
+QString AnsiTextReader::decodeSpan(std::pair<int, int> span) const
+{
+    if (span.first < 0 || span.second <= 0 || span.first > bytes_.size() - span.second)
+        return QString();
+    const QByteArray piece = QByteArray::fromRawData(bytes_.constData() + span.first, span.second);
+    return utf8_ ? QString::fromUtf8(piece) : decodeAnsi(piece);
+}
+
+QString AnsiTextReader::readLine()
+{
+    return decodeSpan(readLineSpan());
 }
 
 void writeAnsiLines(const QString& path, const QStringList& lines)

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 namespace platform {
 
@@ -19,9 +20,13 @@ QString decodeTextFile(const QByteArray& bytes);
 QByteArray readFileBytes(const QString& path);
 
 // Line-by-line reading of a whole text file. Lines end with CR LF, a lone LF or a lone CR.
+// The file is kept as bytes and each line decoded when it is read: CR and LF never
+// occur inside a GBK or UTF-8 character, so lines are found without decoding.
 class AnsiTextReader {
 public:
     explicit AnsiTextReader(const QString& decodedText);
+    // The bytes of a text file, in the encoding decodeTextFile would choose.
+    static AnsiTextReader fromBytes(const QByteArray& bytes);
     // Opens a file for reading; with createIfMissing an absent file is created empty first.
     // Throws platform::Error when the file cannot be opened or created.
     static AnsiTextReader open(const QString& path, bool createIfMissing);
@@ -30,10 +35,15 @@ public:
     // True when the reading position is at the end of a line: the next line is empty or the file is exhausted.
     bool atEndOfLine() const;
     QString readLine();
+    // The same line as a start and length in the file's bytes; decodeSpan gives its text.
+    std::pair<int, int> readLineSpan();
+    QString decodeSpan(std::pair<int, int> span) const;
 
 private:
-    QString text_;
+    AnsiTextReader() = default;
+    QByteArray bytes_;
     int pos_ = 0;
+    bool utf8_ = false;
 };
 
 // Writes the lines, each followed by CR LF, in GBK; creates or truncates. Throws platform::Error.

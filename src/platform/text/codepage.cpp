@@ -4,6 +4,7 @@
 #include <iconv.h>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace platform::codepage {
 
@@ -76,9 +77,108 @@ bool allAscii(const char* data, qsizetype size)
     return true;
 }
 
+QString decodeSlow(const char* data, qsizetype size, int codePage);
+
+// GBK's two-byte characters, looked up in a table made once from iconv: text
+// files are decoded at memory speed, and only the rare four-byte GB18030
+// sequences and bad bytes go through iconv one by one.
+class GbkTable {
+public:
+    static const GbkTable& instance()
+    {
+        static const GbkTable table;
+        return table;
+    }
+    // 0 when the pair is not a GBK two-byte character.
+    char16_t lookup(unsigned char lead, unsigned char trail) const
+    {
+        if (lead < 0x81 || lead > 0xfe || trail < 0x40 || trail > 0xfe || trail == 0x7f)
+            return 0;
+        return units_[(lead - 0x81) * kTrails + (trail - 0x40)];
+    }
+
+private:
+    static constexpr int kTrails = 0xff - 0x40;
+    GbkTable() : units_(static_cast<size_t>(0xfe - 0x81 + 1) * kTrails, 0)
+    {
+        for (int lead = 0x81; lead <= 0xfe; ++lead) {
+            QByteArray pairs;
+            for (int trail = 0x40; trail <= 0xfe; ++trail) {
+                if (trail == 0x7f)
+                    continue;
+                pairs.append(static_cast<char>(lead));
+                pairs.append(static_cast<char>(trail));
+            }
+            const QString text = decodeSlow(pairs.constData(), pairs.size(), 936);
+            if (text.size() != pairs.size() / 2)
+                continue; // a row that does not map one to one stays with iconv
+            int k = 0;
+            for (int trail = 0x40; trail <= 0xfe; ++trail) {
+                if (trail == 0x7f)
+                    continue;
+                const char16_t u = text.at(k++).unicode();
+                if (u != 0xfffd && !QChar::isSurrogate(u))
+                    units_[(lead - 0x81) * kTrails + (trail - 0x40)] = u;
+            }
+        }
+    }
+    std::vector<char16_t> units_;
+};
+
+QString decodeGbk(const char* data, qsizetype size)
+{
+    const GbkTable& table = GbkTable::instance();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    QString out(size, Qt::Uninitialized);
+    char16_t* dst = reinterpret_cast<char16_t*>(out.data());
+    qsizetype n = 0;
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char b = bytes[i];
+        if (b < 0x80) {
+            dst[n++] = b;
+            ++i;
+            continue;
+        }
+        if (i + 1 < size) {
+            if (const char16_t u = table.lookup(b, bytes[i + 1])) {
+                dst[n++] = u;
+                i += 2;
+                continue;
+            }
+        }
+        // A four-byte sequence (digit second byte), a pair the table lacks, or a bad byte: iconv decides.
+        const unsigned char next = i + 1 < size ? bytes[i + 1] : 0;
+        qsizetype len = 1;
+        if (i + 3 < size && next >= 0x30 && next <= 0x39)
+            len = 4;
+        else if (b != 0x80 && b != 0xff && next >= 0x40 && next != 0x7f && next != 0xff)
+            len = 2;
+        const QString piece = decodeSlow(data + i, len, 936);
+        if (n + piece.size() > out.size())
+            out.resize(n + piece.size() + (size - i));
+        dst = reinterpret_cast<char16_t*>(out.data());
+        for (QChar c : piece)
+            dst[n++] = c.unicode();
+        // A sequence iconv refused whole is one bad byte: step over it alone and resynchronise.
+        i += (len > 1 && piece.size() == 1 && piece.at(0) == QChar(0xfffd)) ? 1 : len;
+    }
+    out.truncate(n);
+    return out;
+}
+
 } // namespace
 
 QString decode(const char* data, qsizetype size, int codePage)
+{
+    if (size > 0 && codePage == 936 && !allAscii(data, size))
+        return decodeGbk(data, size);
+    return decodeSlow(data, size, codePage);
+}
+
+namespace {
+
+QString decodeSlow(const char* data, qsizetype size, int codePage)
 {
     if (size <= 0)
         return QString();
@@ -118,6 +218,8 @@ QString decode(const char* data, qsizetype size, int codePage)
     out.truncate(static_cast<qsizetype>((outPtr - outStart) / 2));
     return out;
 }
+
+} // namespace
 
 QByteArray encodeGb18030(const QString& text)
 {

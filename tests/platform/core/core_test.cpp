@@ -145,12 +145,39 @@ TEST(ListView, RowsByPositionWithSubItems)
     int clicked = 0, column = -1;
     QObject::connect(&lv, &ListView::itemClick, [&](int p) { clicked = p; });
     QObject::connect(&lv, &ListView::columnClick, [&](int c) { column = c; });
-    emit lv.itemClicked(lv.topLevelItem(1), 0);
+    emit lv.clicked(lv.model()->index(1, 0));
     EXPECT_EQ(clicked, 2);
     emit lv.header()->sectionClicked(2);
     EXPECT_EQ(column, 2);
     lv.clearRows();
     EXPECT_EQ(lv.count(), 0);
+
+    // Rows made on demand: cells are made once, when first asked for, and numbered on.
+    int made = 0;
+    ListView::LazyRows lazy;
+    lazy.count = 2;
+    lazy.firstNumber = 7;
+    lazy.subItems = [&](int k) {
+        ++made;
+        return std::array<QString, 3>{QStringLiteral("t%1").arg(k), QStringLiteral("x%1").arg(k), QString()};
+    };
+    lv.addRow("first");
+    lv.addLazyRows(lazy);
+    lv.addRow("last");
+    EXPECT_EQ(lv.count(), 4);
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(lv.rowText(3), "8");
+    EXPECT_EQ(lv.subItem(3, 1), "t1");
+    EXPECT_EQ(lv.subItem(3, 2), "x1");
+    EXPECT_EQ(made, 1);
+    lv.setSubItem(2, 3, "changed");
+    EXPECT_EQ(lv.subItem(2, 3), "changed");
+    EXPECT_EQ(lv.subItem(2, 1), "t0");
+    EXPECT_EQ(made, 2);
+    EXPECT_EQ(lv.model()->data(lv.model()->index(1, 0)).toString(), "7");
+    EXPECT_EQ(lv.rowText(1), "first");
+    EXPECT_EQ(lv.rowText(4), "last");
+    EXPECT_THROW(lv.rowText(5), Error);
     lv.clearColumns();
     EXPECT_EQ(lv.columnCount(), 0);
 }

@@ -27,3 +27,37 @@ TEST(EncodingGuess, RealUtf8StillReadsAsUtf8)
     // this Chinese program GBK is the likelier reading.
     EXPECT_EQ(decodeTextFile(QStringLiteral("Café").toUtf8()), decodeAnsi(QStringLiteral("Café").toUtf8()));
 }
+
+// The two-byte table and the four-byte path must agree with GB18030 itself.
+TEST(GbkDecoding, TableAndFourByteSequencesAndBadBytes)
+{
+    EXPECT_EQ(decodeAnsi("\xb5\xda"), QStringLiteral("第"));
+    EXPECT_EQ(decodeAnsi("a\xb0\xa1z"), QStringLiteral("a啊z"));
+    EXPECT_EQ(decodeAnsi(QByteArray("\x81\x30\x81\x30", 4)), QString(QChar(0x80)));  // four bytes
+    EXPECT_EQ(decodeAnsi("\x80"), QString(QChar(0x20ac)));                           // CP936's euro
+    EXPECT_EQ(decodeAnsi("x\xb5"), QStringLiteral("x") + QChar(0xfffd));             // cut-off pair
+    EXPECT_EQ(decodeAnsi("\xff" "a"), QString(QChar(0xfffd)) + QStringLiteral("a"));
+    // A digit after a lead byte that does not make a four-byte sequence: one bad byte, then the digit.
+    const QString cut = decodeAnsi("\x81\x30zz");
+    EXPECT_EQ(cut.at(0), QChar(0xfffd));
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("zz")));
+
+    // Every character survives a round trip, whichever path decodes it.
+    const QString text = QStringLiteral("园林 € ÿ 𠀀 鿐 ㄅ ①") + QString(QChar(0xe000));
+    EXPECT_EQ(decodeAnsi(encodeAnsi(text)), text);
+}
+
+TEST(AnsiTextReader, LinesAreFoundWithoutDecodingAndDecodedInTheFilesEncoding)
+{
+    const QByteArray gbk = encodeAnsi(QStringLiteral("甲-乙\r\n丙\r\n\r\n丁"));
+    AnsiTextReader r = AnsiTextReader::fromBytes(gbk);
+    const auto first = r.readLineSpan();
+    EXPECT_EQ(r.decodeSpan(first), QStringLiteral("甲-乙"));
+    EXPECT_EQ(r.readLine(), QStringLiteral("丙"));
+    EXPECT_TRUE(r.atEndOfLine());
+
+    AnsiTextReader u = AnsiTextReader::fromBytes("\xef\xbb\xbf" + QStringLiteral("园林\n").toUtf8());
+    EXPECT_EQ(u.readLine(), QStringLiteral("园林"));
+    EXPECT_TRUE(u.atEnd());
+    EXPECT_EQ(u.decodeSpan({100, 5}), QString());  // outside the file: nothing, never a crash
+}
