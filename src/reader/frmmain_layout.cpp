@@ -96,6 +96,14 @@ void frmmain::resizeEvent(QResizeEvent* event)
         Form_Resize();
 }
 
+void frmmain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Restoring from the task bar lays everything out again, even at the same size.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        Form_Resize();
+}
+
 void frmmain::Form_Resize()
 {
     // Re-entry (a placement that resizes the window again) would only repeat the same work.

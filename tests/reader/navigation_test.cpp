@@ -180,6 +180,13 @@ TEST_F(ReaderTest, ExitButtonMenuAndEscEndTheProgram)
     EXPECT_EQ(exits.count(), 3);
 }
 
+TEST_F(ReaderTest, TheCloseBoxEndsTheProgram)
+{
+    start();
+    w->close();
+    EXPECT_EQ(exits.count(), 1);
+}
+
 TEST_F(ReaderTest, MenuShortcutsReachTheWindowWhateverHasTheFocus)
 {
     makeBook(3);
