@@ -36,28 +36,29 @@ ImageBoxState fitPicture(const ImageBoxState& image, const PaneSize& pane)
     return out;
 }
 
+namespace {
+// One direction: centred (in the inner size) when it fits the outer size, else at
+// offset 0 with a scroll range of the overhang.
+void placeAxis(float size, float outer, float inner, float& offset, ScrollPlan& bar)
+{
+    if (size <= outer) {
+        bar.visible = false;
+        offset = (inner - size) / 2;
+    } else {
+        bar.visible = true;
+        offset = 0;
+        if (auto v = toInt16(size - inner))
+            bar.max = *v;
+    }
+}
+}
+
 Placement placePicture(const ImageBoxState& image, const PaneSize& pane)
 {
     Placement p;
     p.image = image;
-    if (image.height <= pane.height) {
-        p.vertical.visible = false;
-        p.image.top = (pane.scaleHeight - image.height) / 2;
-    } else {
-        p.vertical.visible = true;
-        p.image.top = 0;
-        if (auto v = toInt16(image.height - pane.scaleHeight))
-            p.vertical.max = *v;
-    }
-    if (image.width <= pane.width) {
-        p.horizontal.visible = false;
-        p.image.left = (pane.scaleWidth - image.width) / 2;
-    } else {
-        p.horizontal.visible = true;
-        p.image.left = 0;
-        if (auto v = toInt16(image.width - pane.scaleWidth))
-            p.horizontal.max = *v;
-    }
+    placeAxis(image.height, pane.height, pane.scaleHeight, p.image.top, p.vertical);
+    placeAxis(image.width, pane.width, pane.scaleWidth, p.image.left, p.horizontal);
     return p;
 }
 
