@@ -6,6 +6,8 @@
 #include "support/test_support.h"
 
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -180,4 +182,18 @@ TEST(ListView, RowsByPositionWithSubItems)
     EXPECT_THROW(lv.rowText(5), Error);
     lv.clearColumns();
     EXPECT_EQ(lv.columnCount(), 0);
+}
+
+TEST(ChineseEnvironment, StandardButtonsReadAsOnAChineseSystem)
+{
+    // The test program sets up the environment the way the editions do.
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')).left(1), QStringLiteral("是"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')).left(1), QStringLiteral("否"));
+    // The fonts the windows ask for by name find a Chinese font.
+    EXPECT_FALSE(QFont::substitutes(QStringLiteral("宋体")).isEmpty());
+    EXPECT_FALSE(QFont::substitutes(QStringLiteral("隶书")).isEmpty());
 }
