@@ -2,11 +2,19 @@
 // Small helpers shared by the benchmark programs: medians, timing, memory.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QtGlobal>
 #include <algorithm>
 #include <functional>
 #include <vector>
 
 namespace bench {
+
+// Benchmarks need no display: offscreen unless a platform was asked for. Call before QApplication.
+inline void preferOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
 
 inline double median(std::vector<double> v)
 {

@@ -57,8 +57,7 @@ QByteArray rtfText(int page)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
     platform::setUpChineseEnvironment(app);
     platform::MessageBoxRecorder quiet;

@@ -1,6 +1,7 @@
 // One page change's picture work (load, fit into the box, decode at the
 // fitted size, paint once) against decoding the whole file the plain way.
 // Prints medians and their ratio for a camera-sized photo and a screen-sized one.
+#include "bench_util.h"
 #include "platform/picture/picture.h"
 
 #include <QApplication>
@@ -16,20 +17,8 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double timeMs(const std::function<void()>& f)
-{
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e6;
-}
+using bench::median;
+using bench::timeMs;
 
 // Gradients under per-pixel noise: compresses like a photograph, not like a
 // flat test card.
@@ -113,8 +102,7 @@ void report(const char* name, const Result& r, double goal)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString large = dir.filePath(QStringLiteral("camera.jpg"));

@@ -4,6 +4,7 @@
 // The document mixes what page texts hold: Chinese and Latin text in several
 // fonts and sizes, bold, italic, underline, colours, alignments, indents, and
 // Chinese written both as GBK \'hh pairs and as \uN escapes.
+#include "bench_util.h"
 #include "platform/text/codepage.h"
 #include "platform/text/rtf.h"
 
@@ -138,13 +139,6 @@ Sample buildSample(int targetBytes)
     return sample;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 template <typename Import>
 double medianMs(int repetitions, Import import)
 {
@@ -156,15 +150,14 @@ double medianMs(int repetitions, Import import)
         import(document);
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    return median(times);
+    return bench::median(times);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
     const int repetitions = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
 

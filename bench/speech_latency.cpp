@@ -67,8 +67,7 @@ const QString kPage = QStringLiteral(
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
 
     const QString piece = QStringLiteral("春天来了万物复苏小草从地下探出头来柳树抽出嫩绿的枝条桃花也开了蜜蜂").left(30);

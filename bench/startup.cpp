@@ -31,8 +31,7 @@ double startOnce(const QString& folder)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
     platform::setUpChineseEnvironment(app);
     platform::MessageBoxRecorder quiet;

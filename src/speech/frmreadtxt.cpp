@@ -19,6 +19,21 @@ namespace speech {
 
 namespace {
 
+// The dialog's sliders: no tick marks, small step 1.
+QSlider* makeSlider(QWidget* parent, const QString& name, int min, int max, int largeStep, int value,
+                    const QString& tooltip)
+{
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setObjectName(name);
+    slider->setTickPosition(QSlider::NoTicks);
+    slider->setRange(min, max);
+    slider->setSingleStep(1);
+    slider->setPageStep(largeStep);
+    slider->setValue(value);
+    slider->setToolTip(tooltip);
+    return slider;
+}
+
 const QString kCaption = QStringLiteral("Aurelis 2003");
 const QString kFormatErrorPrefix = QStringLiteral("设置语音模式错误: ");
 
@@ -110,26 +125,14 @@ void FrmReadTxt::createControls()
 
     Label3 = new QLabel(QStringLiteral("语速："), Frame1);
     placeAt(Label3, 120, 696);
-    RateSldr = new QSlider(Qt::Horizontal, Frame1);
-    RateSldr->setObjectName(QStringLiteral("RateSldr"));
-    RateSldr->setTickPosition(QSlider::NoTicks);
-    RateSldr->setRange(-10, 10);
-    RateSldr->setSingleStep(1);
-    RateSldr->setPageStep(1);
-    RateSldr->setValue(0);
-    RateSldr->setToolTip(QStringLiteral("Changes voice playback rate"));
+    RateSldr = makeSlider(Frame1, QStringLiteral("RateSldr"), -10, 10, 1, 0,
+                          QStringLiteral("Changes voice playback rate"));
     place(RateSldr, 1008, 660, 4056, 312);
 
     Label4 = new QLabel(QStringLiteral("音量："), Frame1);
     placeAt(Label4, 120, 1095);
-    VolumeSldr = new QSlider(Qt::Horizontal, Frame1);
-    VolumeSldr->setObjectName(QStringLiteral("VolumeSldr"));
-    VolumeSldr->setTickPosition(QSlider::NoTicks);
-    VolumeSldr->setRange(0, 100);
-    VolumeSldr->setSingleStep(1);
-    VolumeSldr->setPageStep(5);
-    VolumeSldr->setValue(100);
-    VolumeSldr->setToolTip(QStringLiteral("Changes voice playback volume"));
+    VolumeSldr = makeSlider(Frame1, QStringLiteral("VolumeSldr"), 0, 100, 5, 100,
+                            QStringLiteral("Changes voice playback volume"));
     place(VolumeSldr, 1008, 1068, 4056, 312);
 
     Label5 = new QLabel(QStringLiteral("发音模式："), Frame1);

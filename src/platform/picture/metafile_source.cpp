@@ -24,7 +24,18 @@ int appendToByteArray(void* context, char* bytes, int length)
     return length;
 }
 
-class WmfSource final : public PictureSource {
+// What the two metafile kinds share: a size in twips, drawn at whatever size is asked.
+class VectorSource : public PictureSource {
+public:
+    bool isVector() const override { return true; }
+    QSizeF naturalTwips() const override { return natural_; }
+    bool rendersCheaperWhenSmaller() const override { return true; }
+
+protected:
+    QSizeF natural_;
+};
+
+class WmfSource final : public VectorSource {
 public:
     explicit WmfSource(const QByteArray& bytes) : bytes_(bytes)
     {
@@ -39,9 +50,6 @@ public:
     }
 
     PictureFormat format() const override { return PictureFormat::Wmf; }
-    bool isVector() const override { return true; }
-    QSizeF naturalTwips() const override { return natural_; }
-    bool rendersCheaperWhenSmaller() const override { return true; }
 
     QImage render(const QSize& size) const override
     {
@@ -59,11 +67,10 @@ private:
     const unsigned char* data() const { return reinterpret_cast<const unsigned char*>(bytes_.constData()); }
 
     QByteArray bytes_;
-    QSizeF natural_;
 };
 
 // EMF goes through SVG: libemf2svg translates the records, Qt draws the SVG.
-class EmfSource final : public PictureSource {
+class EmfSource final : public VectorSource {
 public:
     explicit EmfSource(const QByteArray& bytes)
     {
@@ -85,9 +92,6 @@ public:
     }
 
     PictureFormat format() const override { return PictureFormat::Emf; }
-    bool isVector() const override { return true; }
-    QSizeF naturalTwips() const override { return natural_; }
-    bool rendersCheaperWhenSmaller() const override { return true; }
 
     QImage render(const QSize& size) const override
     {
@@ -128,7 +132,6 @@ private:
     }
 
     mutable QSvgRenderer renderer_;
-    QSizeF natural_;
 };
 
 } // namespace
