@@ -273,8 +273,10 @@ void FrmReadTxt::FormatCB_Click()
 
 void FrmReadTxt::SpeakBtn_Click()
 {
+    // Here a piece that cannot be spoken is passed over and the next one read;
+    // only the main window's editions end a run on a failure.
     ReadTextAloud(MainTxtBox->toPlainText(), SpeakBtn, std::weak_ptr<platform::SpVoice>(voice_),
-                  ReadFailureMode::Silent);
+                  ReadFailureMode::SilentContinue);
 }
 
 void FrmReadTxt::StopBtn_Click()
