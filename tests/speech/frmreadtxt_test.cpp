@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -123,6 +124,24 @@ TEST(FrmReadTxt, ControlsHaveTheirDesignPropertiesAndTabOrder)
             next = next->nextInFocusChain();
         EXPECT_EQ(next, order[i + 1]) << i;
     }
+}
+
+TEST(FrmReadTxt, TabWalksTheTabOrderFromTheFirstControlAndLeavesTheTextAlone)
+{
+    Dialog d;
+    FrmReadTxt& f = *d.form;
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    const QString text = f.MainTxtBox->toPlainText();
+    const QList<QWidget*> order{f.StopBtn,  f.MainTxtBox, f.SpeakBtn, f.VoiceCB,
+                                f.RateSldr, f.VolumeSldr, f.FormatCB, f.StopBtn};
+    EXPECT_EQ(QApplication::focusWidget(), order.first());
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << i;
+    }
+    EXPECT_EQ(f.MainTxtBox->toPlainText(), text);
 }
 
 TEST(FrmReadTxt, WelcomeTextGreetsThenInstructsLineByLine)
