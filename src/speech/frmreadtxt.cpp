@@ -110,6 +110,8 @@ void FrmReadTxt::createControls()
     MainTxtBox->setObjectName(QStringLiteral("MainTxtBox"));
     MainTxtBox->setFont(pointFont(QStringLiteral("Arial"), 13.5));
     MainTxtBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to the next control, as everywhere else in the dialog.
+    MainTxtBox->setTabChangesFocus(true);
     MainTxtBox->setPlainText(welcomeText());
     place(MainTxtBox, 0, 0, 6960, 2676);
 
@@ -157,6 +159,8 @@ void FrmReadTxt::createControls()
     setTabOrder(VoiceCB, RateSldr);
     setTabOrder(RateSldr, VolumeSldr);
     setTabOrder(VolumeSldr, FormatCB);
+    // The dialog opens with the focus on the first control of that order.
+    StopBtn->setFocus();
 
     // activated: every choice the user makes, even of the entry already shown;
     // choices made by code call the handler themselves.
@@ -273,8 +277,10 @@ void FrmReadTxt::FormatCB_Click()
 
 void FrmReadTxt::SpeakBtn_Click()
 {
+    // Here a piece that cannot be spoken is passed over and the next one read;
+    // only the main window's editions end a run on a failure.
     ReadTextAloud(MainTxtBox->toPlainText(), SpeakBtn, std::weak_ptr<platform::SpVoice>(voice_),
-                  ReadFailureMode::Silent);
+                  ReadFailureMode::SilentContinue);
 }
 
 void FrmReadTxt::StopBtn_Click()

@@ -99,6 +99,8 @@ private:
             platform::msgBox(kNoSpeechLibraryMessage + QString::number(number), platform::MsgButtons::OK,
                              kNoSpeechLibraryTitle);
             return true;
+        case ReadFailureMode::SilentContinue:
+            return true;
         }
         return false;
     }

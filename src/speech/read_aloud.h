@@ -16,6 +16,7 @@ enum class ReadFailureMode {
     Silent,                 // nothing shown, the run ends
     MessageThenEnd,         // "no speech library" message, the run ends
     MessageNumberContinue,  // the message with the error number appended, the run goes on
+    SilentContinue,         // nothing shown, the failing step is skipped and the run goes on
 };
 
 // Captions and messages of the reading run.

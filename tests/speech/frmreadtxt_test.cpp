@@ -2,9 +2,11 @@
 #include "platform/core/messagebox.h"
 #include "platform/core/program.h"
 #include "platform/speech/audio_format.h"
+#include "platform/speech/espeak_engine.h"
 #include "speech/frmreadtxt.h"
 #include "speech/read_aloud.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -13,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -123,6 +126,24 @@ TEST(FrmReadTxt, ControlsHaveTheirDesignPropertiesAndTabOrder)
     }
 }
 
+TEST(FrmReadTxt, TabWalksTheTabOrderFromTheFirstControlAndLeavesTheTextAlone)
+{
+    Dialog d;
+    FrmReadTxt& f = *d.form;
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    const QString text = f.MainTxtBox->toPlainText();
+    const QList<QWidget*> order{f.StopBtn,  f.MainTxtBox, f.SpeakBtn, f.VoiceCB,
+                                f.RateSldr, f.VolumeSldr, f.FormatCB, f.StopBtn};
+    EXPECT_EQ(QApplication::focusWidget(), order.first());
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << i;
+    }
+    EXPECT_EQ(f.MainTxtBox->toPlainText(), text);
+}
+
 TEST(FrmReadTxt, WelcomeTextGreetsThenInstructsLineByLine)
 {
     Dialog d;
@@ -215,6 +236,21 @@ TEST(FrmReadTxt, ReadsTheWelcomeTextAndNothingWhenTheBoxIsEmpty)
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
+TEST(FrmReadTxt, AFailingPieceIsSkippedAndTheRunGoesOnQuietly)
+{
+    platform::MessageBoxRecorder boxes;
+    Dialog d;
+    d.form->MainTxtBox->setPlainText(QStringLiteral("一，二，三，四"));
+    d.log->onSpeak = [](const QString& piece) {
+        if (piece == QStringLiteral("二"))
+            throw platform::Error(platform::errc::DeviceUnavailable, QStringLiteral("device lost"));
+    };
+    d.form->SpeakBtn->click();
+    EXPECT_EQ(d.log->spoken, (QStringList{"一", "二", "三", "四"}));
+    EXPECT_EQ(d.form->SpeakBtn->text(), QStringLiteral("朗读"));
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
 TEST(FrmReadTxt, SettingsChangedBetweenPiecesApplyToTheFollowingPieces)
 {
     Dialog d;
@@ -246,6 +282,28 @@ TEST(FrmReadTxt, WithoutASpeechEngineItOpensEmptyAndItsButtonDoesNothing)
     }
     EXPECT_TRUE(boxes.shown().isEmpty());
     EXPECT_EQ(exits.count(), 0);
+    delete f.data();
+}
+
+// The engine's own voice, as the menu opens the dialog: the voices are listed
+// and the format set whether or not a sound device is there.
+TEST(FrmReadTxt, OpensWithEveryInstalledVoiceWithoutNeedingASoundDevice)
+{
+    QList<platform::SpeechObjectToken> installed;
+    try {
+        installed = platform::espeak_engine::voices();
+    } catch (const platform::Error& e) {
+        GTEST_SKIP() << "espeak-ng unavailable: " << e.description().toStdString();
+    }
+    platform::MessageBoxRecorder boxes;
+    QPointer<FrmReadTxt> f = new FrmReadTxt();
+    ASSERT_NE(f->voice(), nullptr);
+    ASSERT_EQ(f->VoiceCB->count(), installed.size());
+    for (int i = 0; i < installed.size(); ++i)
+        EXPECT_EQ(f->VoiceCB->itemText(i), installed.at(i).description) << i;
+    EXPECT_EQ(f->voice()->Voice().id, installed.first().id);
+    EXPECT_EQ(f->voice()->AudioOutputFormatType(), 22);
+    EXPECT_TRUE(boxes.shown().isEmpty());
     delete f.data();
 }
 

@@ -213,6 +213,7 @@ TEST(ReadTextAloud, FailingSpeakEndsOrContinuesByMode)
         {ReadFailureMode::Silent, {"一", "二"}, {}},
         {ReadFailureMode::MessageThenEnd, {"一", "二"}, {noLibrary}},
         {ReadFailureMode::MessageNumberContinue, {"一", "二", "三"}, {noLibrary + "68"}},
+        {ReadFailureMode::SilentContinue, {"一", "二", "三"}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.mode));

@@ -13,10 +13,12 @@ class AudioSink {
 public:
     virtual ~AudioSink() = default;
     // Throws platform::Error (with the output's own description) when the
-    // output cannot play this format. Called when the format is chosen.
+    // output cannot play this format. Called when the format is chosen; an
+    // output with no device to ask accepts it, and begin() reports the device.
     virtual void checkFormat(const AudioFormat& format) = 0;
-    // Called before the first chunk of every Speak. An output that is already
-    // open in this format stays open, so pieces follow each other without a gap.
+    // Called before the first chunk of every Speak; throws platform::Error when
+    // the output cannot be opened. An output that is already open in this
+    // format stays open, so pieces follow each other without a gap.
     virtual void begin(const AudioFormat& format) = 0;
     // Whole frames in the format of the last begin(); may block until the
     // output has room.
@@ -25,8 +27,9 @@ public:
     virtual void finish() = 0;
 };
 
-// The default sound device through PortAudio, opened on the first begin().
-// Throws platform::Error when there is no output device.
+// The default sound device through PortAudio. Making it touches no device:
+// the device is opened at the first begin(), which throws platform::Error
+// when there is none or it cannot be opened.
 std::unique_ptr<AudioSink> createPortAudioSink();
 
 // A RIFF/WAVE file, created (truncated) now. Pieces spoken in one format are

@@ -50,9 +50,13 @@ int onSamples(short* wav, int count, espeak_EVENT*)
     }
 }
 
+// espeak's voice that reads Chinese characters as Mandarin; its plain "cmn"
+// voice reads them as English-sounding pinyin with the tone numbers spoken.
+const QString kMandarinVoiceLanguage = QStringLiteral("cmn-latn-pinyin");
+
 QList<SpeechObjectToken> listVoices()
 {
-    QList<SpeechObjectToken> mandarin, others;
+    QList<SpeechObjectToken> first, mandarin, others;
     const espeak_VOICE** list = espeak_ListVoices(nullptr);
     for (int i = 0; list && list[i]; ++i) {
         const espeak_VOICE* v = list[i];
@@ -63,9 +67,12 @@ QList<SpeechObjectToken> listVoices()
         SpeechObjectToken token;
         token.id = QString::fromUtf8(v->identifier);
         token.description = describeVoice(language, QString::fromUtf8(v->name ? v->name : v->identifier));
-        (language == QLatin1String("cmn") ? mandarin : others).append(token);
+        if (language.compare(kMandarinVoiceLanguage, Qt::CaseInsensitive) == 0)
+            first.append(token);
+        else
+            (language == QLatin1String("cmn") ? mandarin : others).append(token);
     }
-    return mandarin + others;
+    return first + mandarin + others;
 }
 
 Engine initialise()

@@ -16,7 +16,7 @@ namespace platform {
 struct SynthesisSettings {
     QByteArray voiceId;  // espeak's identifier, e.g. "sit/cmn"
     int wordsPerMinute = 175;
-    int amplitude = 100;
+    int amplitude = 100;  // espeak's own loudness; 100 is its normal
 };
 
 // Receives the samples as they are made; throwing stops the synthesis and the
@@ -31,7 +31,9 @@ void ensureInitialised();
 // espeak-ng's sample rate (22050 for its own voices).
 int sampleRate();
 
-// The installed voices, Mandarin first, with descriptions for a Chinese reader.
+// The installed voices, the one that reads Chinese as Mandarin first, then
+// espeak's other Mandarin voices, then the rest in espeak's order; with
+// descriptions for a Chinese reader.
 QList<SpeechObjectToken> voices();
 
 // Speaks text (UTF-8 inside) with the given settings, sending the samples to

@@ -5,20 +5,37 @@
 #include "platform/speech/sample_converter.h"
 #include "platform/speech/voice.h"
 
-#include <QtGlobal>
-
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace platform {
 
 int wordsPerMinuteForRate(int rate)
 {
-    const double wpm = 175.0 * std::pow(3.0, rate / 10.0);
-    return std::clamp(static_cast<int>(std::lround(wpm)), 80, 450);
+    // espeak-ng speaks no slower below about 85 words a minute, and at 450 it
+    // changes its way of speeding up and starts out slower again. Each side of
+    // its normal 175 is spread evenly (by ratio) up to those ends, so every step
+    // is a like share faster than the one before.
+    constexpr double kSlowest = 85.0;
+    constexpr double kNormal = 175.0;
+    constexpr double kFastest = 445.0;
+    const int steps = std::clamp(rate, -10, 10);
+    const double end = steps < 0 ? kSlowest : kFastest;
+    return static_cast<int>(std::lround(kNormal * std::pow(end / kNormal, std::abs(steps) / 10.0)));
 }
 
 namespace {
+
+// espeak's own volume moves in coarse steps (1 is silent, 2 and 3 sound the
+// same), so it always speaks at its normal loudness and the samples are scaled
+// here, in proportion to the volume.
+void scaleToVolume(std::int16_t* samples, std::size_t count, int volume)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        samples[i] = static_cast<std::int16_t>(std::lround(samples[i] * (volume / 100.0)));
+}
 
 class EspeakVoice final : public SpVoice {
 public:
@@ -28,8 +45,9 @@ public:
         if (all.isEmpty())
             throw Error(errc::General, QStringLiteral("没有安装任何语音"));
         voice_ = all.first();
-        // The default format must be playable, or the voice is of no use.
-        sink_->checkFormat(*audioFormatForType(formatType_));
+        // The output is not asked about the default format here: voices are
+        // listed and chosen without any sound device, and speaking reports a
+        // missing one.
     }
 
     QList<SpeechObjectToken> GetVoices(const QString&, const QString&) override
@@ -94,13 +112,19 @@ public:
         SynthesisSettings settings;
         settings.voiceId = voice_.id.toUtf8();
         settings.wordsPerMinute = wordsPerMinuteForRate(rate_);
-        settings.amplitude = volume_;  // espeak's 100 is its normal loudness
 
         sink_->begin(format);
         SampleConverter& converter = *converter_;
         AudioSink& sink = *sink_;
+        const int volume = volume_;
+        std::vector<std::int16_t> scaled;
         try {
             espeak_engine::synthesize(settings, text, [&](const std::int16_t* samples, std::size_t count) {
+                if (volume != 100) {
+                    scaled.assign(samples, samples + count);
+                    scaleToVolume(scaled.data(), count, volume);
+                    samples = scaled.data();
+                }
                 const std::vector<char> bytes = converter.convert(samples, count);
                 if (!bytes.empty())
                     sink.write(bytes.data(), bytes.size());
@@ -138,15 +162,6 @@ std::unique_ptr<SpVoice> createSpVoice(std::unique_ptr<AudioSink> sink)
     return std::make_unique<EspeakVoice>(std::move(sink));
 }
 
-std::unique_ptr<SpVoice> createSpVoice()
-{
-    // Check the engine before touching the sound system, so a missing engine is
-    // reported as such and not as a missing device.
-    espeak_engine::ensureInitialised();
-    const QString wavPath = qEnvironmentVariable("AURELIS_SPEECH_WAV");
-    if (!wavPath.isEmpty())
-        return createSpVoice(createWavFileSink(wavPath));
-    return createSpVoice(createPortAudioSink());
-}
+std::unique_ptr<SpVoice> createSpVoice() { return createSpVoice(createPortAudioSink()); }
 
 } // namespace platform

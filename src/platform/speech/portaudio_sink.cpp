@@ -19,8 +19,8 @@ namespace {
 
 // ALSA and JACK print pages of complaints to stderr while PortAudio probes for
 // devices on a machine without sound hardware. The probe runs once per
-// process, at the first voice, so quieting stderr for its duration hides
-// nothing of ours.
+// process, when a sink first needs the device, so quieting stderr for its
+// duration hides nothing of ours.
 class QuietStderr {
 public:
     QuietStderr()
@@ -72,16 +72,18 @@ private:
 
 QString paText(PaError err) { return QString::fromUtf8(Pa_GetErrorText(err)); }
 
+// The library is started when a sink first needs the device, not when it is
+// made: a voice and its list of voices need no sound hardware.
+PaError deviceStatus()
+{
+    const PaError init = PortAudioLibrary::instance().status();
+    if (init != paNoError)
+        return init;
+    return Pa_GetDefaultOutputDevice() == paNoDevice ? paDeviceUnavailable : paNoError;
+}
+
 class PortAudioSink final : public AudioSink {
 public:
-    PortAudioSink()
-    {
-        const PaError init = PortAudioLibrary::instance().status();
-        if (init != paNoError)
-            throw Error(errc::DeviceUnavailable, paText(init));
-        if (Pa_GetDefaultOutputDevice() == paNoDevice)
-            throw Error(errc::DeviceUnavailable, paText(paDeviceUnavailable));
-    }
     ~PortAudioSink() override { close(); }
 
     void checkFormat(const AudioFormat& format) override
@@ -89,6 +91,10 @@ public:
         // The open stream would refuse a second opening of some devices; a
         // format it is already playing is supported by definition.
         if (stream_ && format == open_)
+            return;
+        // With no device there is nobody to ask; speaking will report the
+        // missing device.
+        if (deviceStatus() != paNoError)
             return;
         PaStreamParameters p = parameters(format);
         const PaError err = Pa_IsFormatSupported(nullptr, &p, format.sampleRate);
@@ -101,6 +107,9 @@ public:
         if (stream_ && format == open_)
             return;
         close();
+        const PaError device = deviceStatus();
+        if (device != paNoError)
+            throw Error(errc::DeviceUnavailable, paText(device));
         PaStreamParameters p = parameters(format);
         PaError err = Pa_OpenStream(&stream_, nullptr, &p, format.sampleRate,
                                     paFramesPerBufferUnspecified, paClipOff, nullptr, nullptr);

@@ -36,13 +36,13 @@ public:
     virtual int Speak(const QString& text, int flags) = 0;
 };
 
-// Rate -10..10 as espeak's words per minute: 175 x 3^(rate/10), kept inside 80..450.
+// Rate -10..10 as espeak's words per minute: 175 at 0, every step faster than
+// the one below it, over the range in which espeak's speed still changes.
 int wordsPerMinuteForRate(int rate);
 
-// The engine's voice; throws platform::Error when no speech engine can be created.
-// It plays on the default sound device, or, when the environment variable
-// AURELIS_SPEECH_WAV names a file, writes everything it speaks into that WAV file.
-// Without a sound device (and without that variable) it throws, like a missing engine.
+// The engine's voice, playing on the default sound device; throws
+// platform::Error when no speech engine can be created. It needs no sound
+// device until it speaks: then a missing or failing device makes Speak throw.
 std::unique_ptr<SpVoice> createSpVoice();
 
 // The engine's voice speaking into the given sink. Throws platform::Error when
