@@ -48,4 +48,8 @@ struct EditionProfile {
 // The general edition: reads any book through its catalogue file.
 EditionProfile generalEdition();
 
+// The title editions: one book each, compiled into the program.
+EditionProfile varnholtEdition();  // 《孙子兵法》全注全译
+EditionProfile meritonEdition();   // 《古文六篇》全注全译
+
 } // namespace reader

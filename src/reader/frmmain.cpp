@@ -67,6 +67,7 @@ frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
     geom_ = designGeometry();
     createControls();
     createMenus();
+    applyEdition();
     applyGeometry();
     connect(&Timer1, &platform::Timer::timeout, this, &frmmain::Timer1_Timer);
     choice_.attachReader(&Timer1, [this](const QColor& c) { PicPic->setBackColor(c); });
@@ -190,8 +191,9 @@ void frmmain::createMenus()
         ReadTxt = add(nullptr, QStringLiteral("语音朗读"), {}, &frmmain::ReadTxt_Click);
         bar->addAction(ReadTxt);
     }
-    menuDocItem = add(nullptr, QStringLiteral("制作电子书"), {}, &frmmain::menuDocItem_Click);
-    bar->addAction(menuDocItem);
+    menuDocItem = add(nullptr, profile_.docItemCaption, {}, &frmmain::menuDocItem_Click);
+    if (!profile_.docItemInToolMenu)
+        bar->addAction(menuDocItem);
 
     menuFace = bar->addMenu(QStringLiteral("页面设置(&F)"));
     menuPicData = add(menuFace, QStringLiteral("图像设置"), QKeySequence(Qt::CTRL | Qt::Key_P), &frmmain::menuPicData_Click);
@@ -209,6 +211,10 @@ void frmmain::createMenus()
     menuPicSmall = add(menuTool, QStringLiteral("图像缩小"), QKeySequence(Qt::Key_F6), &frmmain::menuPicSmall_Click);
     menuAutoShow = add(menuTool, QStringLiteral("自动播放"), QKeySequence(Qt::Key_F7), &frmmain::menuAutoShow_Click);
     menuStopAuto = add(menuTool, QStringLiteral("暂停自动播放"), QKeySequence(Qt::Key_F8), &frmmain::menuStopAuto_Click);
+    if (profile_.docItemInToolMenu) {
+        menuTool->addSeparator();
+        menuTool->addAction(menuDocItem);
+    }
 
     menuHelp = add(nullptr, QStringLiteral("帮助(&H)"), {}, &frmmain::menuHelp_Click);
     bar->addAction(menuHelp);

@@ -14,8 +14,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -58,6 +60,11 @@ public:
     std::array<platform::RichTextBox*, 2> RTBoxShow{};
     platform::Timer Timer1;
     std::array<QLabel*, 4> stBarPanels{};
+    // The title editions' built-in book, part of the window's design: the entry
+    // titles, and entry k's document in the hidden box RTBoxTxt[k - 1]
+    // (the introduction takes the help text's place in RTBoxShow(1)).
+    QComboBox* CmbItem = nullptr;
+    std::vector<platform::RichTextBox*> RTBoxTxt;
 
     QAction* ReadTxt = nullptr;
     QAction* menuDocItem = nullptr;
@@ -79,6 +86,7 @@ public:
     // ---- handlers ----
     void Form_Resize();
     void LoadCatalogue();
+    void LoadBuiltInCatalogue();
     void ShowPage(int position);
     void listVW_ItemClick(int position);
     void listVW_ColumnClick(int columnIndex);
@@ -136,6 +144,14 @@ private:
     void createControls();
     QMargins frameMargins() const;
     void createMenus();
+    // What the edition switches in the window's design (frmmain_edition.cpp).
+    void applyEdition();
+    void createBuiltInBook();
+    void titleStartUp();
+    void createCatalogueColumns();
+    bool hasBuiltInBook() const { return profile_.bookSource == BookSource::BuiltIn; }
+    // The text step of a page change: the row's text file, or the book's entry document.
+    void loadPageText(int position);
     void applyGeometry();
     void applyImage();
     void loadPictureInto(const QString& file);  // ImgPic's picture, throws platform::Error

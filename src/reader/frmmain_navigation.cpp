@@ -31,7 +31,8 @@ void frmmain::showPanels(int position)
 {
     platform::runSteps({
         [&] { stBarPanels[3]->setText(cellOf(position, 2)); },
-        [&] { stBarPanels[2]->setText(cellOf(position, 3)); },
+        // A built-in book has no picture files: panel 3 names the entry.
+        [&] { stBarPanels[2]->setText(cellOf(position, hasBuiltInBook() ? 1 : 3)); },
         [&] { stBarPanels[1]->setText(listVW->rowText(position)); },
     });
 }
@@ -41,7 +42,7 @@ void frmmain::fitPlaceTextPanels(int position)
     platform::runSteps({
         [&] { FitPicture(); },
         [&] { PlacePicture(); },
-        [&] { RTBoxShow[0]->LoadFile(cellOf(position, 2)); },
+        [&] { loadPageText(position); },
         [&] { showPanels(position); },
     });
 }
@@ -73,7 +74,7 @@ void frmmain::listVW_ItemClick(int position)
         [&] { FitPicture(); },
         [&] { PlacePicture(); },
         [&] { ImgPic->show(); },
-        [&] { RTBoxShow[0]->LoadFile(cellOf(currentPage_, 2)); },
+        [&] { loadPageText(currentPage_); },
         [&] { showPanels(currentPage_); },
     });
 }
@@ -81,13 +82,13 @@ void frmmain::listVW_ItemClick(int position)
 void frmmain::listVW_ColumnClick(int columnIndex)
 {
     platform::runSteps({
-        [&] { listVW->setSortKey(0); },
+        [&] { listVW->setSortKey(profile_.sortKeyDefault); },
         [&] {
             const QString caption = listVW->columnCaption(columnIndex);
             if (caption == kColumnTitle)
-                listVW->setSortKey(0);
+                listVW->setSortKey(profile_.sortKeyTitleHeader);
             else if (caption == kColumnNumber)
-                listVW->setSortKey(1);
+                listVW->setSortKey(profile_.sortKeyNumberHeader);
         },
     });
 }

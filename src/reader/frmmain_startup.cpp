@@ -20,6 +20,10 @@ void frmmain::Form_Load()
 {
     // Create the platform window now so its frame is known when the outer size is set.
     winId();
+    if (hasBuiltInBook()) {
+        titleStartUp();
+        return;
+    }
     const QSizeF screen = platform::screenSizeTwips();
     const FormMetrics design = metrics();
     const QSizeF size(design.width, design.height);
@@ -61,14 +65,7 @@ void frmmain::Form_Load()
 
 void frmmain::LoadCatalogue()
 {
-    const ColumnWidths w = catalogueColumnWidths(geom_.list.width, profile_.titleColumnFactor);
-    listVW->setReportView();
-    listVW->clearColumns();
-    listVW->addColumn(kColumnNumber, w.number);
-    listVW->addColumn(kColumnTitle, w.title);
-    listVW->addColumn(kColumnTextFile, w.textFile);
-    listVW->addColumn(kColumnPictureFile, w.pictureFile);
-
+    createCatalogueColumns();
     auto file = std::make_shared<platform::AnsiTextReader>(
         platform::AnsiTextReader::open(findCatalogueFile(QDir::currentPath()), true));
     auto lines = std::make_shared<QVector<std::pair<int, int>>>();

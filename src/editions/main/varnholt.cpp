@@ -1,0 +1,10 @@
+// The title edition 《孙子兵法》全注全译: the thirteen chapters and the biography of Sun Wu, carried inside the program.
+#include "editions/edition.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    return editions::runEdition(app, reader::varnholtEdition());
+}
