@@ -3,6 +3,8 @@
 // Handlers carry the names of their control and event; the arithmetic below
 // them lives in layout.h, picture_view.h and catalogue.h.
 #include "platform/core/timer.h"
+#include "platform/dialogs/comdialog.h"
+#include "platform/printer/printer.h"
 #include "reader/edition_profile.h"
 #include "reader/layout.h"
 #include "reader/picture_view.h"
@@ -58,6 +60,8 @@ public:
     std::array<platform::RichTextBox*, 2> RTBoxShow{};
     platform::Timer Timer1;
     std::array<QLabel*, 4> stBarPanels{};
+    platform::ComDialog ComDialog{this};
+    platform::Printer Printer;
 
     QAction* ReadTxt = nullptr;
     QAction* menuDocItem = nullptr;
