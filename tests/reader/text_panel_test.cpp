@@ -7,9 +7,12 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 
 using namespace reader;
 using platform::DialogKind;
@@ -145,4 +148,31 @@ TEST_F(ReaderTest, PrintFailuresAreShownInPanelThreeAndPrintNothing)
     w->menuPrint_Click();
     const QRect box = testing_support::inkBox(testing_support::renderPdfPage(pdf, kDpi));
     EXPECT_NEAR(box.width(), pictureWidth(1), 1.5);
+}
+
+TEST_F(ReaderTest, HelpDocumentDescribesEveryMenuEntryButtonAndShortcut)
+{
+    start();
+    const QString help = w->RTBoxShow[1]->Text();
+    QStringList wanted;
+    for (QAction* a : w->actions()) {
+        // "退出(&X)" is described as 退出; its access key with the menu.
+        QString caption = a->text();
+        caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+        wanted << caption;
+        if (!a->shortcut().isEmpty())
+            wanted << a->shortcut().toString(QKeySequence::PortableText);
+    }
+    for (QAction* m : w->menuBar()->actions())
+        wanted << m->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+    for (QPushButton* b : w->CmdPic)
+        wanted << b->text().remove(QRegularExpression(QStringLiteral("\\(&.*\\)")));
+    wanted << w->CmdRead->text() << QStringLiteral("Esc");
+    // The other windows the manual leads to: builder, settings, speech dialog.
+    wanted << QStringLiteral("制作图文电子读物目录") << QStringLiteral("图像参数选择") << QStringLiteral("图像打印倍率")
+           << QStringLiteral("幻灯播放时间间隔") << QStringLiteral("图像背景色") << QStringLiteral("语速")
+           << QStringLiteral("音量") << QStringLiteral("发音模式");
+    wanted.removeDuplicates();
+    for (const QString& s : wanted)
+        EXPECT_TRUE(help.contains(s)) << "the help does not mention " << s.toStdString();
 }
