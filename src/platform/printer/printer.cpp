@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
 #include <optional>
 
 namespace platform {
