@@ -3,6 +3,8 @@
 // Handlers carry the names of their control and event; the arithmetic below
 // them lives in layout.h, picture_view.h and catalogue.h.
 #include "platform/core/timer.h"
+#include "platform/dialogs/comdialog.h"
+#include "platform/printer/printer.h"
 #include "reader/edition_profile.h"
 #include "reader/layout.h"
 #include "reader/picture_view.h"
@@ -65,6 +67,8 @@ public:
     // (the introduction takes the help text's place in RTBoxShow(1)).
     QComboBox* CmbItem = nullptr;
     std::vector<platform::RichTextBox*> RTBoxTxt;
+    platform::ComDialog ComDialog{this};
+    platform::Printer Printer;
 
     QAction* ReadTxt = nullptr;
     QAction* menuDocItem = nullptr;

@@ -1,11 +1,11 @@
 #include "reader/frmmain.h"
 
 #include "platform/core/error.h"
+#include "platform/picture/picture.h"
 #include "platform/speech/voice.h"
 #include "platform/text/richtextbox.h"
 #include "speech/read_aloud.h"
 
-#include <QColorDialog>
 #include <QLabel>
 #include <QPushButton>
 
@@ -13,15 +13,33 @@ namespace reader {
 
 void frmmain::menuTextBack_Click()
 {
-    // A cancelled dialog keeps the colour the text box has.
-    const QColor c = QColorDialog::getColor(RTBoxShow[0]->BackColor(), this, QStringLiteral("选择文本背景色："));
-    if (c.isValid())
-        RTBoxShow[0]->setBackColor(c);
+    const std::optional<platform::Error> failure = platform::runUntilFailure({
+        [&] { ComDialog.setDialogTitle(QStringLiteral("选择文本背景色：")); },
+        [&] {
+            // The dialog opens on the colour the box has now.
+            ComDialog.setColor(RTBoxShow[0]->BackColor());
+            ComDialog.ShowColor();
+        },
+        [&] { RTBoxShow[0]->setBackColor(ComDialog.Color()); },
+    });
+    if (failure && profile_.textBackFailureReported)
+        stBarPanels[2]->setText(failure->description());
 }
 
 void frmmain::menuPrint_Click()
 {
-    // Printing comes with the print command's own work.
+    const std::optional<platform::Error> failure = platform::runUntilFailure({
+        [&] { ComDialog.setDialogTitle(QStringLiteral("打印图像：")); },
+        [&] { Printer.PaintPicture(ImgPic->picture(), 10, 10); },
+        [&] { Printer.setZoom(choice_.HScrTs()); },
+        [&] { ComDialog.ShowPrinter(Printer); },
+        [&] { Printer.EndDoc(); },
+    });
+    if (failure) {
+        // A page the user did not send must not come out with the next print.
+        Printer.KillDoc();
+        stBarPanels[2]->setText(failure->description());
+    }
 }
 
 void frmmain::menuHelp_Click()

@@ -169,6 +169,7 @@ TEST_F(ReaderTest, HelpStopsPlayAndShowsTheHelpTextLarge)
     EXPECT_EQ(shownText(), w->RTBoxShow[1]->Text());
     EXPECT_EQ(w->layoutMode(), LayoutMode::TextMaximum);
     EXPECT_FALSE(w->CmdPic[0]->isEnabled());
+    EXPECT_FALSE(w->CmdPic[1]->isEnabled());
     EXPECT_FALSE(w->menuPicLarge->isEnabled());
     EXPECT_FALSE(w->menuPicSmall->isEnabled());
     w->CmdPic_Click(kNext);

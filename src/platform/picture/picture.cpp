@@ -26,6 +26,10 @@ QSize boundedByArea(const QSize& size, qint64 maxPixels)
 
 namespace {
 
+// A metafile drawn for printing gets at most this many pixels (a letter page at 400 dpi)
+// unless its natural size alone is larger.
+constexpr qint64 kVectorPrintPixels = qint64(3400) * 4400;
+
 // Metafiles bigger than this are not pictures a book holds.
 constexpr qint64 kMaxMetafileBytes = qint64(64) * 1024 * 1024;
 
@@ -183,11 +187,19 @@ QImage Picture::image(const QSize& targetPixels) const
     return d->shown;
 }
 
-QImage Picture::fullImage() const
+QImage Picture::fullImage(double vectorScale) const
 {
     if (!d)
         return {};
-    const QSize size = detail::boundedByArea(d->naturalPixels, detail::kMaxDecodedPixels);
+    QSize size = detail::boundedByArea(d->naturalPixels, detail::kMaxDecodedPixels);
+    if (d->source->isVector() && vectorScale > 0 && std::isfinite(vectorScale)) {
+        const QSizeF wanted = QSizeF(d->naturalPixels) * vectorScale;
+        const QSize sharp(int(std::clamp(std::round(wanted.width()), 1.0, double(1 << 20))),
+                          int(std::clamp(std::round(wanted.height()), 1.0, double(1 << 20))));
+        // A page-sized drawing at printer resolution, but no more.
+        const qint64 naturalArea = qint64(size.width()) * size.height();
+        size = detail::boundedByArea(sharp, std::max(naturalArea, kVectorPrintPixels));
+    }
     if (d->decoded.size() == size)
         return d->decoded;
     // Printing is rare: the full-size pixels are not kept.

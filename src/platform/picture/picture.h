@@ -26,8 +26,10 @@ public:
     // decoded pixels are less than a third larger than asked they come as they are, for
     // the painter to scale while drawing (with smooth pixmap transformation).
     QImage image(const QSize& targetPixels) const;
-    // The picture at its natural size, for printing.
-    QImage fullImage() const;
+    // The picture at its natural size, for printing. Metafiles are drawn with
+    // `vectorScale` times the natural pixels each way (within the decode budget),
+    // so they stay sharp on paper; raster pictures ignore it.
+    QImage fullImage(double vectorScale = 1.0) const;
 
     // "bmp", "gif", "jpeg", "png", "ico", "wmf" or "emf", from the content; empty when null.
     QByteArray format() const;

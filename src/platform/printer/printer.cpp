@@ -1,0 +1,143 @@
+#include "platform/printer/printer.h"
+
+#include "platform/core/error.h"
+#include "platform/core/program.h"
+#include "platform/picture/picture.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <algorithm>
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+constexpr double kMetresPerInch = 0.0254;
+
+// Metafiles are drawn at this resolution for paper; sharper gains little on a
+// picture of a book page and costs memory.
+constexpr double kMetafilePrintDpi = 300;
+
+// A file that declares fewer dots than one a millimetre, or more than ten
+// thousand an inch, declares no real resolution (some writers put 1 there).
+constexpr int kMinDotsPerMetre = 1000;
+constexpr int kMaxDotsPerMetre = 400000;
+
+bool isMetafile(const Picture& picture)
+{
+    const QByteArray format = picture.format();
+    return format == "wmf" || format == "emf";
+}
+
+QSizeF sizeOnPaperTwips(const Picture& picture, const QImage& decoded)
+{
+    if (isMetafile(picture))
+        return picture.naturalTwips();
+    const int x = decoded.dotsPerMeterX();
+    const int y = decoded.dotsPerMeterY();
+    const auto plausible = [](int dpm) { return dpm >= kMinDotsPerMetre && dpm <= kMaxDotsPerMetre; };
+    if (!plausible(x) || !plausible(y))
+        return picture.naturalTwips();
+    // Measured on the file's own pixels: a picture decoded smaller is still that large.
+    const QSize pixels = picture.naturalPixels();
+    return QSizeF(pixels.width() / (x * kMetresPerInch) * kTwipsPerInch,
+                  pixels.height() / (y * kMetresPerInch) * kTwipsPerInch);
+}
+
+struct PagePart {
+    QRectF target;
+    QRectF source;
+};
+
+// The part of a picture that lies on the page: what runs past the edge is cut
+// off there, never squeezed onto the paper.
+std::optional<PagePart> partOnPage(const QRectF& target, const QSize& pixels, const QRectF& page)
+{
+    const QRectF visible = target.intersected(page);
+    if (visible.isEmpty() || target.isEmpty() || pixels.isEmpty())
+        return std::nullopt;
+    const double sx = pixels.width() / target.width();
+    const double sy = pixels.height() / target.height();
+    const QRectF source((visible.left() - target.left()) * sx, (visible.top() - target.top()) * sy,
+                        visible.width() * sx, visible.height() * sy);
+    return PagePart{visible, source};
+}
+
+QString cannotPrint(const QPrinter& printer)
+{
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        if (printer.outputFileName().isEmpty())
+            return QStringLiteral("没有选择打印机");
+        return QStringLiteral("无法写入打印文件 %1").arg(printer.outputFileName());
+    }
+    return QStringLiteral("打印机 %1 无法打印").arg(printer.printerName());
+}
+
+} // namespace
+
+Printer::Printer() = default;
+Printer::~Printer() = default;
+
+QPrinter& Printer::device()
+{
+    if (!device_)
+        device_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *device_;
+}
+
+void Printer::PaintPicture(const Picture& picture, double xTwips, double yTwips)
+{
+    if (picture.isNull())
+        throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+    const QImage image = picture.fullImage(kMetafilePrintDpi * twipsPerPixel() / kTwipsPerInch);
+    if (image.isNull())
+        throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+    page_.push_back(Drawing{image, QRectF(QPointF(xTwips, yTwips), sizeOnPaperTwips(picture, image))});
+}
+
+void Printer::setZoom(int percent)
+{
+    if (percent <= 0)
+        throw Error(380, QStringLiteral("无效的属性值"));
+    zoom_ = percent;
+}
+
+void Printer::KillDoc() { page_.clear(); }
+
+void Printer::EndDoc()
+{
+    if (page_.empty())
+        return;
+    const std::vector<Drawing> page = std::move(page_);
+    page_.clear();
+
+    QPrinter& printer = device();
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Error(kPrinterError, cannotPrint(printer));
+
+    // The zoom scales the page as a whole, the position of each drawing included.
+    const double scale = zoom_ / 100.0;
+    const double xUnits = printer.logicalDpiX() / kTwipsPerInch * scale;
+    const double yUnits = printer.logicalDpiY() / kTwipsPerInch * scale;
+    const QRectF area(0, 0, printer.width() / xUnits, printer.height() / yUnits);
+    // A device that cannot make copies itself (a PDF file) gets one page per copy.
+    const int sheets = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    for (int sheet = 0; sheet < sheets; ++sheet) {
+        if (sheet > 0 && !printer.newPage())
+            break;
+        painter.save();
+        painter.scale(xUnits, yUnits);
+        painter.setClipRect(area);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        for (const Drawing& d : page)
+            if (const std::optional<PagePart> part = partOnPage(d.twips, d.image.size(), area))
+                painter.drawImage(part->target, d.image, part->source);
+        painter.restore();
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw Error(kPrinterError, cannotPrint(printer));
+}
+
+} // namespace platform

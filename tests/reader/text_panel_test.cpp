@@ -1,0 +1,178 @@
+// Text background, printing and the help document, through the window's menu.
+#include "reader_fixture.h"
+
+#include "platform/core/scrollbar.h"
+#include "platform/dialogs/comdialog.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+
+using namespace reader;
+using platform::DialogKind;
+using platform::DialogRecorder;
+using platform::DialogRequest;
+
+namespace {
+constexpr int kPrevious = 4, kNext = 5;
+constexpr int kDpi = 96;
+constexpr double kMargin = 0.5;  // inches
+const QString kCancelled = QStringLiteral("用户取消了操作");
+
+// What a user does in the printer dialog: print to a PDF file, A4, half-inch margins.
+DialogRecorder::PrinterAnswer printTo(const QString& pdf)
+{
+    return [pdf](const DialogRequest&, QPrinter& device) {
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setOutputFileName(pdf);
+        device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(kMargin, kMargin, kMargin, kMargin), QPageLayout::Inch));
+        return true;
+    };
+}
+}
+
+TEST_F(ReaderTest, TextBackgroundTakesTheChosenColourOrKeepsItsOwn)
+{
+    const QColor chosen(255, 255, 192);
+    EditionProfile silent = generalEdition();
+    silent.textBackFailureReported = false;
+    struct Case {
+        const char* name;
+        EditionProfile profile;
+        bool fullScreen;
+        bool cancel;
+    };
+    const Case cases[] = {
+        {"standard layout", generalEdition(), false, false},
+        {"picture full screen", generalEdition(), true, false},
+        {"cancelled", generalEdition(), false, true},
+        {"cancelled in an edition that reports nothing", silent, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        makeBook(2);
+        start(c.profile);
+        DialogRecorder dialogs;
+        dialogs.answerColor([&](const DialogRequest&) -> std::optional<QColor> {
+            if (c.cancel)
+                return std::nullopt;
+            return chosen;
+        });
+        const QColor design = w->RTBoxShow[0]->BackColor();
+        w->stBarPanels[2]->setText(QStringLiteral("before"));
+        if (c.fullScreen)
+            w->menuPicFullScr->trigger();
+        w->menuTextBack->trigger();
+
+        ASSERT_EQ(dialogs.shown().size(), 1);
+        EXPECT_EQ(dialogs.shown()[0].kind, DialogKind::Color);
+        EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("选择文本背景色："));
+        EXPECT_EQ(dialogs.shown()[0].color, design);
+        if (c.fullScreen) {
+            EXPECT_FALSE(w->RTBoxShow[0]->isVisible());
+            w->menuReader->trigger();
+            EXPECT_TRUE(w->RTBoxShow[0]->isVisible());
+        }
+        EXPECT_EQ(w->RTBoxShow[0]->BackColor(), c.cancel ? design : chosen);
+        // The viewport paints the background the user sees.
+        EXPECT_EQ(w->RTBoxShow[0]->viewport()->palette().color(QPalette::Base), c.cancel ? design : chosen);
+        const bool reported = c.cancel && c.profile.textBackFailureReported;
+        EXPECT_EQ(w->panelText(3), reported ? kCancelled : QStringLiteral("before"));
+    }
+}
+
+TEST_F(ReaderTest, PrintingGivesThePictureFileAtItsSizeTimesThePrintScale)
+{
+    makeBook(2);
+    start();
+    // Two zoom steps: the print takes the picture file, not the view.
+    w->menuPicLarge->trigger();
+    w->menuPicLarge->trigger();
+    for (const int scale : {100, 150}) {
+        SCOPED_TRACE(scale);
+        const QString pdf = dir.file(QStringLiteral("page%1.pdf").arg(scale));
+        // Reading the print scale loads the settings window hidden.
+        w->choice().HScrTs();
+        w->choice().window()->findChild<platform::ScrollBar*>(QStringLiteral("HScrTs"))->setValueChecked(scale);
+        DialogRecorder dialogs;
+        dialogs.answerPrinter(printTo(pdf));
+        w->menuPrint->trigger();
+
+        ASSERT_EQ(dialogs.shown().size(), 1);
+        EXPECT_EQ(dialogs.shown()[0].kind, DialogKind::Printer);
+        EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("打印图像："));
+        EXPECT_TRUE(w->panelText(3).isEmpty());
+        const QRect box = testing_support::inkBox(testing_support::renderPdfPage(pdf, kDpi));
+        // Page pictures are 96 dpi: one picture pixel is one page pixel at 100 %.
+        const double zoom = scale / 100.0;
+        EXPECT_NEAR(box.width(), pictureWidth(1) * zoom, 1.5);
+        EXPECT_NEAR(box.height(), 60 * zoom, 1.5);
+        EXPECT_NEAR(box.left(), (kMargin + 10 / 1440.0 * zoom) * kDpi, 1.0);
+        EXPECT_NEAR(box.top(), (kMargin + 10 / 1440.0 * zoom) * kDpi, 1.0);
+    }
+}
+
+TEST_F(ReaderTest, PrintFailuresAreShownInPanelThreeAndPrintNothing)
+{
+    // No picture loaded: the drawing step fails before any dialog.
+    start();
+    {
+        DialogRecorder dialogs;
+        dialogs.answerPrinter(printTo(dir.file(QStringLiteral("none.pdf"))));
+        w->menuPrint_Click();
+        EXPECT_TRUE(dialogs.shown().isEmpty());
+        EXPECT_EQ(w->panelText(3), QStringLiteral("无效图片"));
+        EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("none.pdf"))));
+    }
+
+    // Cancelled on page 2, printed on page 1: only page 1's picture comes out.
+    makeBook(2);
+    start();
+    w->CmdPic_Click(kNext);
+    DialogRecorder dialogs;
+    w->menuPrint_Click();
+    EXPECT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(w->panelText(3), kCancelled);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.pdf")}), QStringList());
+
+    w->CmdPic_Click(kPrevious);
+    const QString pdf = dir.file(QStringLiteral("page1.pdf"));
+    dialogs.answerPrinter(printTo(pdf));
+    w->menuPrint_Click();
+    const QRect box = testing_support::inkBox(testing_support::renderPdfPage(pdf, kDpi));
+    EXPECT_NEAR(box.width(), pictureWidth(1), 1.5);
+}
+
+TEST_F(ReaderTest, HelpDocumentDescribesEveryMenuEntryButtonAndShortcut)
+{
+    start();
+    const QString help = w->RTBoxShow[1]->Text();
+    QStringList wanted;
+    for (QAction* a : w->actions()) {
+        // "退出(&X)" is described as 退出; its access key with the menu.
+        QString caption = a->text();
+        caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+        wanted << caption;
+        if (!a->shortcut().isEmpty())
+            wanted << a->shortcut().toString(QKeySequence::PortableText);
+    }
+    for (QAction* m : w->menuBar()->actions())
+        wanted << m->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+    for (QPushButton* b : w->CmdPic)
+        wanted << b->text().remove(QRegularExpression(QStringLiteral("\\(&.*\\)")));
+    wanted << w->CmdRead->text() << QStringLiteral("Esc");
+    // The other windows the manual leads to: builder, settings, speech dialog.
+    wanted << QStringLiteral("制作图文电子读物目录") << QStringLiteral("图像参数选择") << QStringLiteral("图像打印倍率")
+           << QStringLiteral("幻灯播放时间间隔") << QStringLiteral("图像背景色") << QStringLiteral("语速")
+           << QStringLiteral("音量") << QStringLiteral("发音模式");
+    wanted.removeDuplicates();
+    for (const QString& s : wanted)
+        EXPECT_TRUE(help.contains(s)) << "the help does not mention " << s.toStdString();
+}
