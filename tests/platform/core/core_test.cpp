@@ -6,11 +6,15 @@
 #include "support/test_support.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -297,4 +301,58 @@ TEST(ListView, AClickKeepsTheHorizontalPosition)
     QTest::keyClick(&s.lv, Qt::Key_End);
     EXPECT_EQ(s.lv.verticalScrollBar()->value(), s.lv.verticalScrollBar()->maximum());
     EXPECT_GT(s.lv.verticalScrollBar()->maximum(), 0);
+}
+
+TEST(Keyboard, EnterPressesTheFocusedPushButtonAndNothingElse)
+{
+    // The test program sets up the environment the way the editions do; doing it
+    // again must not make Enter press twice.
+    setUpChineseEnvironment(*qApp);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* button = new QPushButton(QStringLiteral("下一页"));
+    auto* other = new QPushButton(QStringLiteral("上一页"));
+    auto* line = new QLineEdit;
+    auto* text = new QPlainTextEdit;
+    for (QWidget* w : std::initializer_list<QWidget*>{button, other, line, text})
+        layout->addWidget(w);
+    int pressed = 0, otherPressed = 0, returns = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++pressed; });
+    QObject::connect(other, &QPushButton::clicked, [&] { ++otherPressed; });
+    QObject::connect(line, &QLineEdit::returnPressed, [&] { ++returns; });
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_FALSE(button->autoDefault());  // outside a dialog Qt's buttons ignore Enter by themselves
+
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    EXPECT_EQ(pressed, 1);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(pressed, 2);
+    QTest::keyClick(button, Qt::Key_Space);
+    EXPECT_EQ(pressed, 3);
+
+    // In text boxes Enter keeps its own meaning.
+    line->setFocus();
+    QTest::keyClick(line, Qt::Key_Return);
+    EXPECT_EQ(returns, 1);
+    text->setFocus();
+    QTest::keyClicks(text, "a");
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(text->document()->blockCount(), 2);
+    EXPECT_EQ(pressed + otherPressed, 3);
+
+    // A dialog's button that takes Enter by itself is still pressed once, not twice.
+    QDialog dialog;
+    auto* ok = new QPushButton(QStringLiteral("确定"), &dialog);
+    int okPressed = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++okPressed; });
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ok->setFocus();
+    ASSERT_TRUE(ok->autoDefault());
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_EQ(okPressed, 1);
 }
