@@ -2,6 +2,7 @@
 
 #include "platform/core/listview.h"
 #include "platform/core/messagebox.h"
+#include "platform/core/outer_geometry.h"
 #include "platform/core/program.h"
 #include "platform/core/scrollbar.h"
 #include "platform/picture/picture.h"
@@ -60,6 +61,7 @@ frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
     : profile_(profile), voiceFactory_(std::move(voiceFactory))
 {
     initReaderResources();
+    outer_ = new platform::OuterGeometry(this);
     if (!voiceFactory_)
         voiceFactory_ = [] { return platform::createSpVoice(); };
     setWindowTitle(profile_.caption);

@@ -28,6 +28,7 @@ class QPushButton;
 namespace platform {
 class ImageView;
 class ListView;
+class OuterGeometry;
 class RichTextBox;
 class ScrollBar;
 class SpVoice;
@@ -132,6 +133,7 @@ public:
     PaneSize paneSize() const;
     QString panelText(int panel) const;  // 1-based, as the status bar numbers them
     settings::FrmChoice& choice() { return choice_; }
+    platform::OuterGeometry& outerGeometry() { return *outer_; }
     platform::SpVoice* voice() const { return Voice.get(); }
     speech::FrmReadTxt* readTxtDialog() const;
 
@@ -173,6 +175,7 @@ private:
     settings::FrmChoice choice_;
     QPointer<speech::FrmReadTxt> readTxt_;
     QWidget* client_ = nullptr;
+    platform::OuterGeometry* outer_ = nullptr;
     WindowGeometry geom_;
     ImageBoxState img_;
     int16_t currentPage_ = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/core/error.h"
 #include "platform/core/listview.h"
+#include "platform/core/outer_geometry.h"
 #include "platform/core/program.h"
 #include "platform/core/scrollbar.h"
 #include "platform/picture/picture.h"
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStatusBar>
-#include <QWindow>
 
 namespace reader {
 
@@ -29,13 +29,7 @@ LayoutMode frmmain::layoutMode() const
     return modeFromVisibility(!FraTxtCmd->isHidden(), !PicPic->isHidden());
 }
 
-QMargins frmmain::frameMargins() const
-{
-    // The frame is known once the platform window exists, even before it is shown.
-    if (const QWindow* handle = windowHandle())
-        return handle->frameMargins();
-    return QMargins();
-}
+QMargins frmmain::frameMargins() const { return outer_->frame(); }
 
 FormMetrics frmmain::metrics() const
 {
@@ -75,8 +69,8 @@ void frmmain::setFormHeight(float twips)
 {
     if (twips < 0)
         throw platform::Error(380, QStringLiteral("无效的属性值"));
-    const int extra = frameMargins().top() + frameMargins().bottom();
-    resize(width(), std::max(1, platform::twipsToPixels(twips) - extra));
+    // Corrected again once the window manager's frame is known.
+    outer_->setOuterHeight(platform::twipsToPixels(twips));
     Form_Resize();
 }
 
@@ -84,8 +78,7 @@ void frmmain::setFormWidth(float twips)
 {
     if (twips < 0)
         throw platform::Error(380, QStringLiteral("无效的属性值"));
-    const int extra = frameMargins().left() + frameMargins().right();
-    resize(std::max(1, platform::twipsToPixels(twips) - extra), height());
+    outer_->setOuterWidth(platform::twipsToPixels(twips));
     Form_Resize();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/core/error.h"
 #include "platform/core/listview.h"
+#include "platform/core/outer_geometry.h"
 #include "platform/core/program.h"
 #include "platform/core/scrollbar.h"
 #include "platform/picture/picture.h"
@@ -18,7 +19,8 @@ namespace reader {
 
 void frmmain::Form_Load()
 {
-    // Create the platform window now so its frame is known when the outer size is set.
+    // Create the platform window now: where the frame is known before the first
+    // show, the outer size is right at once; elsewhere it is corrected once framed.
     winId();
     if (hasBuiltInBook()) {
         titleStartUp();
@@ -36,11 +38,11 @@ void frmmain::Form_Load()
         [&] { RTBoxShow[1]->SaveFile(QStringLiteral("abc.rtf")); },
         [&] { setFormHeight(static_cast<float>(screen.height() - 500)); },
         [&] { setFormWidth(static_cast<float>(screen.width() - 100)); },
-        // Centred again at the final size, so the enlarged window stays on the screen.
+        // Centred again at the final size, so the enlarged window stays on the screen,
+        // and kept centred when the window manager's frame turns out different.
         [&] {
-            const FormMetrics m = metrics();
-            move(platform::twipsToPixels((screen.width() - m.width) / 2),
-                 platform::twipsToPixels((screen.height() - m.height) / 2));
+            outer_->centreOn(QRect(0, 0, platform::twipsToPixels(screen.width()),
+                                   platform::twipsToPixels(screen.height())));
         },
         [&] { LoadCatalogue(); },
         [&] {

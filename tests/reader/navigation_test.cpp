@@ -208,3 +208,36 @@ TEST_F(ReaderTest, ListDoubleClickRestoresTheStandardLayout)
     w->listVW_DblClick();
     EXPECT_EQ(w->layoutMode(), LayoutMode::Standard);
 }
+
+TEST_F(ReaderTest, KeyboardChoosesPagesAndEnterPressesTheFocusedButton)
+{
+    makeBook(5);
+    start();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->listVW->setFocus();
+    // The focus rests on row 1 (page 1 is on display); Down chooses row 2.
+    QTest::keyClick(w->listVW, Qt::Key_Down);
+    EXPECT_EQ(w->currentPage(), 2);
+    expectPage(2);
+    QTest::keyClick(w->listVW, Qt::Key_End);
+    EXPECT_EQ(w->currentPage(), 5);
+    expectPage(5);
+    EXPECT_EQ(w->panelText(2), "5");
+
+    w->CmdPic[kNext]->setFocus();
+    QTest::keyClick(w->CmdPic[kNext], Qt::Key_Return);
+    EXPECT_EQ(w->currentPage(), 1);
+    expectPage(1);
+    // Paging by button leaves the list's selection alone; nothing chose row 1 there.
+    EXPECT_EQ(w->listVW->selectionModel()->selectedRows().value(0).row(), 4);
+
+    // The settings window's button as well.
+    w->menuPicData_Click();
+    QWidget* settings = w->choice().window();
+    ASSERT_TRUE(settings && QTest::qWaitForWindowActive(settings));
+    auto* ok = settings->findChild<QPushButton*>("CmdOK");
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(w->choice().isLoaded());
+}

@@ -1,11 +1,14 @@
 #include "reader_fixture.h"
 
 #include "platform/core/listview.h"
+#include "platform/core/outer_geometry.h"
 #include "platform/core/scrollbar.h"
 #include "reader/catalogue.h"
 
+#include <QExposeEvent>
 #include <QFile>
 #include <QLabel>
+#include <QTest>
 
 using namespace reader;
 
@@ -76,6 +79,37 @@ TEST_F(ReaderTest, WindowIsSizedToTheScreen)
     // Sizes land on whole pixels: within one pixel (15 twips) of the figures asked for.
     EXPECT_NEAR(m.height, 11520 - 500, 15);
     EXPECT_NEAR(m.width, 15360 - 100, 15);
+}
+
+TEST_F(ReaderTest, WindowFramedAfterItsFirstShowEndsAtTheSizeAskedForAndCentred)
+{
+    // As under X11 with a window manager: no frame is known until the window has been shown.
+    QMargins frame;
+    w = std::make_unique<reader::frmmain>(reader::generalEdition(),
+                                          [] { return std::unique_ptr<platform::SpVoice>(); });
+    w->outerGeometry().setFrameSource([&] { return frame; });
+    w->Form_Load();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QTest::qWait(50);
+
+    frame = QMargins(1, 20, 1, 5);  // a title bar and thin borders, in pixels
+    QExposeEvent framed{QRegion(w->rect())};
+    QApplication::sendEvent(w->windowHandle(), &framed);
+    QTest::qWait(50);
+
+    const double tpp = platform::twipsPerPixel();
+    const FormMetrics m = w->metrics();
+    EXPECT_NEAR(m.width, 15360 - 100, tpp);
+    EXPECT_NEAR(m.height, 11520 - 500, tpp);
+    EXPECT_NEAR(w->width() * tpp, 15260 - 2 * tpp, tpp);
+    EXPECT_NEAR(w->height() * tpp, 11020 - 25 * tpp, tpp);
+    // Centred, so the frame stays on the screen.
+    EXPECT_NEAR(w->pos().x() * tpp, 50, tpp);
+    EXPECT_NEAR(w->pos().y() * tpp, 250, tpp);
+    // And laid out for the corrected size.
+    EXPECT_NEAR(w->geometryTwips().list.height, m.height * 2.6f / 5.5f, 0.5);
+    EXPECT_NEAR(w->geometryTwips().panel.height, m.scaleHeight - 1.2f * m.statusHeight, 0.5);
 }
 
 TEST_F(ReaderTest, HelpDocumentIsWrittenToAbcRtfAtEveryStart)

@@ -6,6 +6,8 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
 
 namespace platform {
 
@@ -211,6 +213,32 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTreeView::mouseDoubleClickEvent(event);
     emit dblClick();
+}
+
+int ListView::selectedPosition() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : rows.first().row() + 1;
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    // Arrows, Page Up/Down, Home, End and typing choose a row as a click does.
+    const int before = selectedPosition();
+    QTreeView::keyPressEvent(event);
+    const int after = selectedPosition();
+    if (after != 0 && after != before)
+        emit itemClick(after);
+}
+
+void ListView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    // The view would also bring the cell's column into view: a click on a title
+    // wider than the list would push the number column out of sight.
+    QScrollBar* sideways = horizontalScrollBar();
+    const int keep = sideways->value();
+    QTreeView::scrollTo(index, hint);
+    sideways->setValue(keep);
 }
 
 } // namespace platform

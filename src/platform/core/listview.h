@@ -50,15 +50,23 @@ public:
     int sortKey() const { return sortKey_; }
     void setSortKey(int key) { sortKey_ = key; }
 
+    // Rows are chosen whole, so bringing one into view only moves the list up or down.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 signals:
+    // The user clicked a row, or chose another one with the keyboard. Selections
+    // the program makes itself raise nothing.
     void itemClick(int position);
     void columnClick(int index);
     void dblClick();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    int selectedPosition() const;  // 0: none
+
     class Model;
     Model* model_;
     QVector<double> widths_;

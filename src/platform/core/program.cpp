@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPushButton>
 #include <QScreen>
 #include <QTranslator>
 #include <cmath>
@@ -16,6 +18,32 @@ namespace platform {
 namespace {
 ExitInterceptor* g_interceptor = nullptr;
 QSizeF g_screenOverride;
+
+// Qt's push buttons take Enter only inside dialogs; on this desktop Enter presses
+// the focused button in any window. One filter for the whole program, so windows
+// written later behave the same without code of their own.
+class EnterPressesFocusedButton : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        // A button with a menu opens it on Enter by itself.
+        if (!button || !button->hasFocus() || button->menu())
+            return false;
+        // Taken here also from a dialog's button, which would press itself: one press, not two.
+        button->click();
+        return true;
+    }
+};
 }
 
 ExitInterceptor::ExitInterceptor() : previous_(g_interceptor) { g_interceptor = this; }
@@ -61,6 +89,12 @@ void setScreenSizeOverride(const QSizeF& twips) { g_screenOverride = twips; }
 
 void setUpChineseEnvironment(QApplication& app)
 {
+    const QString enterFilter = QStringLiteral("EnterPressesFocusedButton");
+    if (!app.findChild<QObject*>(enterFilter, Qt::FindDirectChildrenOnly)) {
+        auto* filter = new EnterPressesFocusedButton(&app);
+        filter->setObjectName(enterFilter);
+        app.installEventFilter(filter);
+    }
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {

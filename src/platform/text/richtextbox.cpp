@@ -78,6 +78,10 @@ void RichTextBox::setText(const QString& text)
     normalized.replace(u'\r', u'\n');
     const bool undo = document()->isUndoRedoEnabled();
     document()->setUndoRedoEnabled(false);
+    // setPlainText gives the new text the cursor's character format, which after a
+    // rich text is whatever the cursor rested on (a bold coloured title, say).
+    // Plain text is shown in the box's own font and colour, whatever came before.
+    setCurrentCharFormat(QTextCharFormat());
     setPlainText(normalized);
     document()->setUndoRedoEnabled(undo);
     moveCursor(QTextCursor::Start);

@@ -5,9 +5,16 @@
 #include "platform/core/timer.h"
 #include "support/test_support.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -196,4 +203,156 @@ TEST(ChineseEnvironment, StandardButtonsReadAsOnAChineseSystem)
     // The fonts the windows ask for by name find a Chinese font.
     EXPECT_FALSE(QFont::substitutes(QStringLiteral("宋体")).isEmpty());
     EXPECT_FALSE(QFont::substitutes(QStringLiteral("隶书")).isEmpty());
+}
+
+namespace {
+// A catalogue-like list, shown and focused, narrower than its title column.
+struct ShownList {
+    ListView lv;
+    QList<int> clicks;
+    explicit ShownList(int rows)
+    {
+        lv.setReportView();
+        lv.addColumn("N", 450);
+        lv.addColumn("title", 3000);
+        lv.addColumn("text", 30);
+        lv.addColumn("picture", 30);
+        for (int i = 1; i <= rows; ++i)
+            lv.addRows({{QString::number(i), QStringLiteral("entry %1").arg(i)}});
+        lv.resize(twipsToPixels(2265), twipsToPixels(3015));
+        lv.show();
+        lv.activateWindow();
+        lv.setFocus();
+        QObject::connect(&lv, &ListView::itemClick, [this](int p) { clicks << p; });
+    }
+    int selectedRow() const
+    {
+        const QModelIndexList rows = lv.selectionModel()->selectedRows();
+        return rows.isEmpty() ? 0 : rows.first().row() + 1;
+    }
+};
+} // namespace
+
+TEST(ListView, KeyboardSelectionIsAClickButTheProgramsOwnIsNot)
+{
+    ShownList s(40);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&s.lv));
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        int selected;  // row selected afterwards
+        bool clicks;   // whether that ran the item click
+    };
+    auto key = [&](Qt::Key k) {
+        return [&s, k] { QTest::keyClick(&s.lv, k); };
+    };
+    auto programSelects = [&](int position) {
+        return [&s, position] { s.lv.setCurrentIndex(s.lv.model()->index(position - 1, 0)); };
+    };
+    const Step steps[] = {
+        // The focus rests on row 1, not yet selected.
+        {"Down", key(Qt::Key_Down), 2, true},
+        {"Up", key(Qt::Key_Up), 1, true},
+        {"End", key(Qt::Key_End), 40, true},
+        {"Home", key(Qt::Key_Home), 1, true},
+        {"Up at the top changes nothing", key(Qt::Key_Up), 1, false},
+        {"Page Down", key(Qt::Key_PageDown), -1, true},
+        {"Page Up", key(Qt::Key_PageUp), 1, true},
+        {"Right scrolls sideways", key(Qt::Key_Right), 1, false},
+        {"program selects", programSelects(7), 7, false},
+        {"Up after the program's choice", key(Qt::Key_Up), 6, true},
+        {"program clears", [&s] { s.lv.clearSelection(); }, 0, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        s.clicks.clear();
+        step.act();
+        const int selected = s.selectedRow();
+        if (step.selected > 0)
+            EXPECT_EQ(selected, step.selected);
+        else if (step.selected < 0)
+            EXPECT_GT(selected, 2);  // a page further on, however many rows a page holds
+        else
+            EXPECT_EQ(selected, 0);
+        EXPECT_EQ(s.clicks, step.clicks ? QList<int>{selected} : QList<int>{});
+    }
+}
+
+TEST(ListView, AClickKeepsTheHorizontalPosition)
+{
+    ShownList s(40);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&s.lv));
+    QScrollBar* sideways = s.lv.horizontalScrollBar();
+    ASSERT_GT(sideways->maximum(), 0) << "the title column must be wider than the list";
+    for (const int start : {0, sideways->maximum() / 3}) {
+        SCOPED_TRACE(start);
+        sideways->setValue(start);
+        s.clicks.clear();
+        // The title cell of row 2, at a point the list shows.
+        const QRect cell = s.lv.visualRect(s.lv.model()->index(1, 1)).intersected(s.lv.viewport()->rect());
+        ASSERT_FALSE(cell.isEmpty());
+        QTest::mouseClick(s.lv.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        // The view brings a clicked cell into view after the double-click time.
+        QTest::qWait(QApplication::doubleClickInterval() + 250);
+        EXPECT_EQ(sideways->value(), start);
+        EXPECT_EQ(s.clicks, QList<int>{2});
+    }
+    // Keeping the sideways position does not stop the list following the selection downwards.
+    QTest::keyClick(&s.lv, Qt::Key_End);
+    EXPECT_EQ(s.lv.verticalScrollBar()->value(), s.lv.verticalScrollBar()->maximum());
+    EXPECT_GT(s.lv.verticalScrollBar()->maximum(), 0);
+}
+
+TEST(Keyboard, EnterPressesTheFocusedPushButtonAndNothingElse)
+{
+    // The test program sets up the environment the way the editions do; doing it
+    // again must not make Enter press twice.
+    setUpChineseEnvironment(*qApp);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* button = new QPushButton(QStringLiteral("下一页"));
+    auto* other = new QPushButton(QStringLiteral("上一页"));
+    auto* line = new QLineEdit;
+    auto* text = new QPlainTextEdit;
+    for (QWidget* w : std::initializer_list<QWidget*>{button, other, line, text})
+        layout->addWidget(w);
+    int pressed = 0, otherPressed = 0, returns = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++pressed; });
+    QObject::connect(other, &QPushButton::clicked, [&] { ++otherPressed; });
+    QObject::connect(line, &QLineEdit::returnPressed, [&] { ++returns; });
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_FALSE(button->autoDefault());  // outside a dialog Qt's buttons ignore Enter by themselves
+
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    EXPECT_EQ(pressed, 1);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(pressed, 2);
+    QTest::keyClick(button, Qt::Key_Space);
+    EXPECT_EQ(pressed, 3);
+
+    // In text boxes Enter keeps its own meaning.
+    line->setFocus();
+    QTest::keyClick(line, Qt::Key_Return);
+    EXPECT_EQ(returns, 1);
+    text->setFocus();
+    QTest::keyClicks(text, "a");
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(text->document()->blockCount(), 2);
+    EXPECT_EQ(pressed + otherPressed, 3);
+
+    // A dialog's button that takes Enter by itself is still pressed once, not twice.
+    QDialog dialog;
+    auto* ok = new QPushButton(QStringLiteral("确定"), &dialog);
+    int okPressed = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++okPressed; });
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ok->setFocus();
+    ASSERT_TRUE(ok->autoDefault());
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_EQ(okPressed, 1);
 }

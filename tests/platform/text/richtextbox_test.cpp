@@ -1,6 +1,7 @@
 // The rich text box: loading rich and plain files, saving, exchanging RTF,
 // plain text with CR LF, and the background colour.
 #include "platform/core/error.h"
+#include "platform/text/ansi_text.h"
 #include "platform/text/richtextbox.h"
 #include "support/test_support.h"
 
@@ -147,4 +148,44 @@ TEST(RichTextBox, ReadOnlyButSelectableWithTheChineseDefaultFont)
     box.setText(QStringLiteral("abc"));
     box.selectAll();
     EXPECT_EQ(box.textCursor().selectedText(), QStringLiteral("abc"));
+}
+
+TEST(RichTextBox, PlainTextAfterRichTextTakesTheBoxFontAndColour)
+{
+    // A large bold dark-red title first: the cursor rests in it after loading.
+    TempWorkDir dir;
+    dir.write("title.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red128\\green0\\blue0;}"
+                           "\\pard\\qc\\f0\\fs48\\cf1\\b\\i\\ul Title\\par\\pard\\b0\\i0\\ulnone\\cf0 body\\par}");
+    dir.write("plain.txt", platform::encodeAnsi(QStringLiteral("第二页\r\n正文")));
+    RichTextBox box;
+    const QFont design = box.document()->defaultFont();
+    const QColor text = box.palette().color(QPalette::Text);
+    for (const bool viaFile : {true, false}) {
+        SCOPED_TRACE(viaFile ? "LoadFile" : "setText");
+        box.LoadFile(dir.file("title.rtf"));
+        ASSERT_TRUE(boldAt(box, QStringLiteral("Title")));
+        if (viaFile)
+            box.LoadFile(dir.file("plain.txt"));
+        else
+            box.setText(QStringLiteral("第二页\r\n正文"));
+        ASSERT_EQ(box.Text(), QStringLiteral("第二页\r\n正文"));
+        int checked = 0;
+        for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+            EXPECT_EQ(block.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat f = it.fragment().charFormat();
+                const QFont shown = f.font().resolve(design);
+                EXPECT_EQ(shown.family(), design.family()) << it.fragment().text().toStdString();
+                EXPECT_EQ(shown.pointSizeF(), design.pointSizeF());
+                EXPECT_FALSE(shown.bold());
+                EXPECT_FALSE(shown.italic());
+                EXPECT_FALSE(shown.underline());
+                EXPECT_EQ((f.foreground().style() == Qt::NoBrush ? text : f.foreground().color()).name(), text.name());
+                ++checked;
+            }
+        }
+        EXPECT_EQ(checked, 2);
+        // What the user types or pastes next is in the design format too.
+        EXPECT_FALSE(box.currentCharFormat().font().resolve(design).bold());
+    }
 }
