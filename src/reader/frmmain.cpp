@@ -250,7 +250,7 @@ void frmmain::menuPicData_Click() { choice_.Show(); }
 void frmmain::ReadTxt_Click()
 {
     if (!readTxt_)
-        readTxt_ = new speech::FrmReadTxt();
+        readTxt_ = new speech::FrmReadTxt(voiceFactory_);
     readTxt_->show();
     readTxt_->raise();
     readTxt_->activateWindow();
