@@ -30,6 +30,7 @@ class SpVoice;
 }
 
 namespace speech { class FrmReadTxt; }
+namespace builder { class frmFile; }
 
 namespace reader {
 
@@ -152,6 +153,7 @@ private:
     std::unique_ptr<platform::SpVoice> Voice;
     settings::FrmChoice choice_;
     QPointer<speech::FrmReadTxt> readTxt_;
+    QPointer<builder::frmFile> frmFile_;
     QWidget* client_ = nullptr;
     WindowGeometry geom_;
     ImageBoxState img_;
