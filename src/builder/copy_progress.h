@@ -44,6 +44,7 @@ private:
     QElapsedTimer clock_;
     qint64 pausedMs_ = 0;
     QElapsedTimer pausedAt_;
+    qint64 shownAtMs_ = -1;  // when the window was last brought up to date
     QPointer<QDialog> dialog_;
     QLabel* label_ = nullptr;
     QProgressBar* bar_ = nullptr;
