@@ -7,6 +7,7 @@
 #include "platform/files/drive_list.h"
 #include "platform/files/file_list.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
@@ -74,12 +75,7 @@ frmFile::frmFile(ReloadCatalogue reloadReader, QWidget* parent)
     setFont(songti(9));
     setFixedSize(platform::twipsToPixels(kClientWidth), platform::twipsToPixels(kClientHeight));
 
-    const QSizeF screen = platform::screenSizeTwips();
-    QPoint origin;
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        origin = s->geometry().topLeft();
-    move(origin + QPoint(platform::twipsToPixels((screen.width() - kClientWidth) / 2),
-                         platform::twipsToPixels((screen.height() - kClientHeight) / 2)));
+    centreOnScreen();
 
     createControls();
     connectHandlers();
@@ -87,6 +83,30 @@ frmFile::frmFile(ReloadCatalogue reloadReader, QWidget* parent)
 }
 
 frmFile::~frmFile() = default;
+
+void frmFile::centreOnScreen()
+{
+    // The frame counts: under a window manager it is known once the window is framed.
+    const QRect outer = frameGeometry();
+    const QSizeF screen = platform::screenSizeTwips();
+    const QSizeF size(platform::pixelsToTwips(outer.width()), platform::pixelsToTwips(outer.height()));
+    QPoint origin;
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        origin = s->geometry().topLeft();
+    move(origin + QPoint(platform::twipsToPixels((screen.width() - size.width()) / 2),
+                         platform::twipsToPixels((screen.height() - size.height()) / 2)));
+}
+
+void frmFile::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // Centred once more when the window manager has framed the window, so the
+    // whole window, title bar included, stands in the middle.
+    if (!centredWithFrame_ && isVisible() && frameGeometry().size() != size()) {
+        centredWithFrame_ = true;
+        centreOnScreen();
+    }
+}
 
 void frmFile::createControls()
 {
@@ -129,6 +149,13 @@ void frmFile::createControls()
                           static_cast<QWidget*>(FileList), static_cast<QWidget*>(FileTxt)})
         list->setFont(songti(10.5));
     setListBackground(DriveList, kLightGreen);
+    // Its drop-down is a window of its own, drawn like a menu.
+    for (QWidget* popup : {static_cast<QWidget*>(DriveList->view()), DriveList->view()->parentWidget()}) {
+        setListBackground(popup, kLightGreen);
+        QPalette p = popup->palette();
+        p.setColor(QPalette::Window, kLightGreen);
+        popup->setPalette(p);
+    }
     setListBackground(DirList, kLightGreen);
     setListBackground(FileList, kLightGreen);
     setListBackground(FileTxt, kLightCyan);

@@ -67,8 +67,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    void centreOnScreen();
     void createControls();
     void connectHandlers();
     // Copies one chosen file into the working folder under its catalogue name,
@@ -80,6 +82,7 @@ private:
     int16_t counter_ = 0;
     int copyProgressDelayMs_ = 500;
     bool writing_ = false;
+    bool centredWithFrame_ = false;
 };
 
 } // namespace builder
