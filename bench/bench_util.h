@@ -46,4 +46,16 @@ inline long rssKb()
     return 0;
 }
 
+// The most this process has ever held resident (VmHWM), in kilobytes.
+inline long peakRssKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
 } // namespace bench

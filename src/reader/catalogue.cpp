@@ -1,8 +1,11 @@
 #include "reader/catalogue.h"
 
+#include "platform/core/listview.h"
+#include "platform/files/file_ops.h"
+#include "platform/text/ansi_text.h"
 #include "reader/vbmath.h"
 
-#include <QDir>
+#include <memory>
 
 namespace reader {
 
@@ -23,16 +26,25 @@ CatalogueLine parseCatalogueLine(const QString& line)
 
 QString findCatalogueFile(const QString& folder)
 {
-    const QString wanted = QString::fromUtf16(kCatalogueName);
-    QDir dir(folder);
-    if (dir.exists(wanted))
-        return dir.filePath(wanted);
-    QStringList matches;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& name : entries)
-        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
-            matches << name;
-    return dir.filePath(matches.isEmpty() ? wanted : matches.first());
+    return platform::findFileIgnoringCase(folder, QString::fromUtf16(kCatalogueName));
+}
+
+void readCatalogueRows(platform::ListView& list, const QString& catalogueFile)
+{
+    auto file = std::make_shared<platform::AnsiTextReader>(platform::AnsiTextReader::open(catalogueFile, true));
+    auto lines = std::make_shared<QVector<std::pair<int, int>>>();
+    while (!file->atEndOfLine() && lines->size() < kMaxCatalogueRows)
+        lines->append(file->readLineSpan());
+    // Lines are decoded and cut into cells only when a row is first looked at,
+    // so a long catalogue costs little at start-up.
+    platform::ListView::LazyRows rows;
+    rows.count = lines->size();
+    rows.subItems = [file, lines](int k) {
+        const CatalogueLine c = parseCatalogueLine(file->decodeSpan(lines->at(k)));
+        // Sub-items 1, 2, 3 are the title, the text file and the picture file.
+        return std::array<QString, 3>{c.title, c.textFile, c.pictureFile};
+    };
+    list.addLazyRows(std::move(rows));
 }
 
 ColumnWidths catalogueColumnWidths(double listWidthTwips, double titleFactor)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace platform { class ListView; }
+
 namespace reader {
 
 struct CatalogueLine {
@@ -21,6 +23,11 @@ inline constexpr char16_t kCatalogueName[] = u"docitem.txt";
 
 // The most rows a catalogue holds: its sequence numbers are 16-bit.
 constexpr int kMaxCatalogueRows = 32767;
+
+// The reading loop: appends one row per catalogue line to the list, numbered
+// from 1, up to the first empty line (sub-items: title, text file, picture file).
+// The file is created empty when missing. Throws platform::Error when it cannot be opened.
+void readCatalogueRows(platform::ListView& list, const QString& catalogueFile);
 
 // Column widths from the list width: W = whole twips / 10, remainder dropped.
 struct ColumnWidths {

@@ -1,5 +1,6 @@
 #include "reader/frmmain.h"
 
+#include "builder/frmfile.h"
 #include "platform/core/listview.h"
 #include "platform/core/messagebox.h"
 #include "platform/core/outer_geometry.h"
@@ -8,11 +9,13 @@
 #include "platform/picture/picture.h"
 #include "platform/speech/voice.h"
 #include "platform/text/richtextbox.h"
+#include "reader/catalogue.h"
 #include "reader/picture_pane.h"
 #include "speech/frmreadtxt.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -242,7 +245,20 @@ void frmmain::menuExit_Click() { platform::endProgram(); }
 
 void frmmain::menuDocItem_Click()
 {
-    // The catalogue builder window comes with the builder.
+    // One builder at a time; a new one starts empty. Confirming it reads the
+    // catalogue into the list again, with the reading loop of start-up.
+    if (!frmFile_) {
+        frmFile_ = new builder::frmFile(
+            [this] {
+                listVW->clearRows();
+                readCatalogueRows(*listVW, findCatalogueFile(QDir::currentPath()));
+                return listVW->count();
+            },
+            this);
+    }
+    frmFile_->show();
+    frmFile_->raise();
+    frmFile_->activateWindow();
 }
 
 void frmmain::menuPicData_Click() { choice_.Show(); }

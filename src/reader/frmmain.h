@@ -35,6 +35,7 @@ class SpVoice;
 }
 
 namespace speech { class FrmReadTxt; }
+namespace builder { class frmFile; }
 
 namespace reader {
 
@@ -174,6 +175,7 @@ private:
     std::unique_ptr<platform::SpVoice> Voice;
     settings::FrmChoice choice_;
     QPointer<speech::FrmReadTxt> readTxt_;
+    QPointer<builder::frmFile> frmFile_;
     QWidget* client_ = nullptr;
     platform::OuterGeometry* outer_ = nullptr;
     WindowGeometry geom_;

@@ -68,21 +68,7 @@ void frmmain::Form_Load()
 void frmmain::LoadCatalogue()
 {
     createCatalogueColumns();
-    auto file = std::make_shared<platform::AnsiTextReader>(
-        platform::AnsiTextReader::open(findCatalogueFile(QDir::currentPath()), true));
-    auto lines = std::make_shared<QVector<std::pair<int, int>>>();
-    while (!file->atEndOfLine() && lines->size() < kMaxCatalogueRows)
-        lines->append(file->readLineSpan());
-    // Lines are decoded and cut into cells only when a row is first looked at,
-    // so a long catalogue costs little at start-up.
-    platform::ListView::LazyRows rows;
-    rows.count = lines->size();
-    rows.subItems = [file, lines](int k) {
-        const CatalogueLine c = parseCatalogueLine(file->decodeSpan(lines->at(k)));
-        // Sub-items 1, 2, 3 are the title, the text file and the picture file.
-        return std::array<QString, 3>{c.title, c.textFile, c.pictureFile};
-    };
-    listVW->addLazyRows(std::move(rows));
+    readCatalogueRows(*listVW, findCatalogueFile(QDir::currentPath()));
 }
 
 } // namespace reader

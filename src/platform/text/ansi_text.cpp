@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace platform {
@@ -168,10 +169,12 @@ void writeAnsiLines(const QString& path, const QStringList& lines)
         bytes += encodeAnsi(line);
         bytes += "\r\n";
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written beside the file and moved into place when complete: a full disk or
+    // a crash leaves either the old file or the new one, whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
         throw fileOpenError(path, true);
-    if (file.write(bytes) != bytes.size())
+    if (file.write(bytes) != bytes.size() || !file.commit())
         throw Error(errc::General, QStringLiteral("写文件出错: %1").arg(path));
 }
 

@@ -46,7 +46,8 @@ private:
     bool utf8_ = false;
 };
 
-// Writes the lines, each followed by CR LF, in GBK; creates or truncates. Throws platform::Error.
+// Writes the lines, each followed by CR LF, in GBK, replacing the file only once
+// all is written. Throws platform::Error.
 void writeAnsiLines(const QString& path, const QStringList& lines);
 
 } // namespace platform
