@@ -95,13 +95,10 @@ QString PicturePrefetcher::keyOf(const QString& absolutePath, const ShowTarget& 
     const QString identity = fileIdentity(absolutePath);
     if (identity.isEmpty())
         return {};
-    return identity + QStringLiteral("\n%1x%2/%3x%4@%5*%6")
-                          .arg(target.pane.width)
-                          .arg(target.pane.height)
-                          .arg(target.pane.scaleWidth)
-                          .arg(target.pane.scaleHeight)
-                          .arg(target.twipsPerPixel)
-                          .arg(target.devicePixelRatio);
+    auto number = [](double v) { return QString::number(v, 'g', 17); };
+    return identity + QLatin1Char('\n') + number(target.pane.width) + QLatin1Char('x') + number(target.pane.height)
+           + QLatin1Char('/') + number(target.pane.scaleWidth) + QLatin1Char('x') + number(target.pane.scaleHeight)
+           + QLatin1Char('@') + number(target.twipsPerPixel) + QLatin1Char('*') + number(target.devicePixelRatio);
 }
 
 void PicturePrefetcher::schedule()
@@ -158,16 +155,16 @@ void PicturePrefetcher::start(const QString& key, const QString& absolutePath, c
                 platform::Picture loaded = platform::Picture::load(absolutePath);
                 const bool decodedWhole = loaded.decodeCount() > 0;
                 const QSize shownSize = fittedDevicePixels(loaded.naturalTwips(), target);
-                const QImage shown = loaded.image(shownSize);
-                if (!shown.isNull()) {
+                const qint64 shownBytes = loaded.image(shownSize).sizeInBytes();
+                if (shownBytes > 0) {
                     // What the picture holds: the file, the pixels shown and, unless
                     // the decoder scaled while reading, the whole decoded picture.
                     const QSize natural = loaded.naturalPixels();
                     const bool scaledWhileReading =
                         shownSize.width() * 2 <= natural.width() && shownSize.height() * 2 <= natural.height();
-                    cost = QFileInfo(absolutePath).size() + shown.sizeInBytes()
+                    cost = QFileInfo(absolutePath).size() + shownBytes
                            + (decodedWhole || !scaledWhileReading ? area(natural) * 4 : 0);
-                    picture = loaded;
+                    picture = std::move(loaded);
                 }
             } catch (const platform::Error&) {
                 // The page change reads it again and handles the failure as always.
@@ -175,8 +172,12 @@ void PicturePrefetcher::start(const QString& key, const QString& absolutePath, c
             }
         }
         const int costKb = static_cast<int>(std::min<qint64>(cost / 1024 + 1, std::numeric_limits<int>::max()));
+        // The picture goes over whole: from here on only the window's thread touches it.
         QMetaObject::invokeMethod(
-            this, [this, key, absolutePath, picture, costKb] { finished(key, absolutePath, picture, costKb); },
+            this,
+            [this, key, absolutePath, picture = std::move(picture), costKb] {
+                finished(key, absolutePath, picture, costKb);
+            },
             Qt::QueuedConnection);
     });
 }
