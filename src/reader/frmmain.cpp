@@ -11,6 +11,7 @@
 #include "platform/text/richtextbox.h"
 #include "reader/catalogue.h"
 #include "reader/picture_pane.h"
+#include "reader/reading_aids.h"
 #include "speech/frmreadtxt.h"
 
 #include <QAction>
@@ -78,6 +79,7 @@ frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
     choice_.attachReader(&Timer1, [this](const QColor& c) { PicPic->setBackColor(c); });
     resize(platform::twipsToPixels(kDesignClientWidth),
            platform::twipsToPixels(kDesignClientHeight) + menuBar()->sizeHint().height());
+    aids_ = std::make_unique<ReadingAids>(*this);
 }
 
 frmmain::~frmmain()

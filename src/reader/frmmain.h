@@ -28,6 +28,7 @@ class QPushButton;
 namespace platform {
 class ImageView;
 class ListView;
+class Picture;
 class OuterGeometry;
 class RichTextBox;
 class ScrollBar;
@@ -40,6 +41,8 @@ namespace builder { class frmFile; }
 namespace reader {
 
 class PicturePane;
+class PicturePrefetcher;
+class ReadingAids;
 
 class frmmain : public QMainWindow {
     Q_OBJECT
@@ -124,6 +127,12 @@ public:
     void menuStopAuto_Click();
     void menuHelp_Click();
 
+    // Makes the page's row the list's selected row and brings it into view,
+    // without moving the list sideways and without running its click handler.
+    void selectPageRow(int position);
+    // The pictures of the neighbouring pages, decoded ahead.
+    PicturePrefetcher& picturePrefetcher();
+
     // ---- state the tests look at ----
     int16_t currentPage() const { return currentPage_; }
     int16_t autoPlayPage() const { return autoPlayPage_; }
@@ -148,6 +157,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    friend class ReadingAids;
     void createControls();
     QMargins frameMargins() const;
     void createMenus();
@@ -169,6 +179,10 @@ private:
     QString cellOf(int position, int subItem) const;
     void startAutoPlay();
     void zoomBy(float factor);
+    // After a page change: the list row, the neighbours' pictures, the end of a reading highlight.
+    void pageShown(int position);
+    // The page picture, ready decoded when it was prefetched. Throws platform::Error.
+    platform::Picture pagePicture(const QString& file);
 
     EditionProfile profile_;
     VoiceFactory voiceFactory_;
@@ -183,6 +197,7 @@ private:
     int16_t currentPage_ = 0;
     int16_t autoPlayPage_ = 0;
     bool inResize_ = false;
+    std::unique_ptr<ReadingAids> aids_;
 };
 
 } // namespace reader

@@ -45,6 +45,7 @@ void frmmain::fitPlaceTextPanels(int position)
         [&] { loadPageText(position); },
         [&] { showPanels(position); },
     });
+    pageShown(position);
 }
 
 void frmmain::ShowPage(int position)
@@ -77,6 +78,7 @@ void frmmain::listVW_ItemClick(int position)
         [&] { loadPageText(currentPage_); },
         [&] { showPanels(currentPage_); },
     });
+    pageShown(currentPage_);
 }
 
 void frmmain::listVW_ColumnClick(int columnIndex)

@@ -23,7 +23,7 @@ void frmmain::hidePictureForLoading()
 void frmmain::loadPictureInto(const QString& file)
 {
     // An empty name clears the picture; a file that cannot be read leaves the old one.
-    const platform::Picture picture = file.isEmpty() ? platform::Picture() : platform::Picture::load(file);
+    const platform::Picture picture = file.isEmpty() ? platform::Picture() : pagePicture(file);
     ImgPic->setPicture(picture);
     if (!img_.stretch && !picture.isNull()) {
         const QSizeF natural = picture.naturalTwips();

@@ -10,6 +10,7 @@
 #include "platform/text/ansi_text.h"
 #include "platform/text/richtextbox.h"
 #include "reader/catalogue.h"
+#include "reader/picture_prefetch.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -63,6 +64,7 @@ void frmmain::Form_Load()
         [&] { Voice = voiceFactory_(); },
     });
     // The first display lays the window out, which fits, places and shows the picture.
+    picturePrefetcher().schedule();
 }
 
 void frmmain::LoadCatalogue()

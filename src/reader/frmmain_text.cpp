@@ -4,6 +4,7 @@
 #include "platform/picture/picture.h"
 #include "platform/speech/voice.h"
 #include "platform/text/richtextbox.h"
+#include "reader/reading_aids.h"
 #include "speech/read_aloud.h"
 
 #include <QLabel>
@@ -52,7 +53,12 @@ void frmmain::menuHelp_Click()
 
 void frmmain::CmdRead_Click()
 {
-    speech::ReadTextAloud(RTBoxShow[0]->Text(), CmdRead, Voice.get(), profile_.readFailure);
+    const QString text = RTBoxShow[0]->Text();
+    QPointer<frmmain> self(this);
+    speech::ReadTextAloud(text, CmdRead, Voice.get(), profile_.readFailure, aids_->followVoice(text));
+    // A run ends (spoken to the end, stopped, failed): the marker goes with it.
+    if (self)
+        aids_->removeHighlight();
 }
 
 } // namespace reader

@@ -21,6 +21,18 @@ QStringList SplitForSpeech(const QString& text)
     return fullStop.size() > candidate.size() ? fullStop : candidate;
 }
 
+QVector<TextSpan> SpeechPieceSpans(const QStringList& pieces)
+{
+    QVector<TextSpan> spans;
+    spans.reserve(pieces.size());
+    int start = 0;
+    for (const QString& piece : pieces) {
+        spans.append({start, static_cast<int>(piece.size())});
+        start += static_cast<int>(piece.size()) + 1;
+    }
+    return spans;
+}
+
 namespace {
 
 // One reading run. Everything it needs across the nested event loops (the
@@ -28,22 +40,28 @@ namespace {
 // can change the world around it, and it checks before every step.
 class ReadingRun {
 public:
-    ReadingRun(QAbstractButton* button, std::weak_ptr<platform::SpVoice> voice, ReadFailureMode mode)
-        : button_(button), voice_(std::move(voice)), mode_(mode), hadVoice_(!voice_.expired())
+    ReadingRun(QAbstractButton* button, std::weak_ptr<platform::SpVoice> voice, ReadFailureMode mode,
+               PieceStarting pieceStarting)
+        : button_(button), voice_(std::move(voice)), mode_(mode), hadVoice_(!voice_.expired()),
+          pieceStarting_(std::move(pieceStarting))
     {
     }
 
     void run(const QStringList& pieces)
     {
         toggleCaption();
+        const QVector<TextSpan> spans = pieceStarting_ ? SpeechPieceSpans(pieces) : QVector<TextSpan>();
         if (speechStep([](platform::SpVoice& v) { v.Resume(); })) {
-            for (const QString& piece : pieces) {
+            for (int k = 0; k < pieces.size(); ++k) {
+                const QString& piece = pieces[k];
                 if (!button_)
                     break;
                 if (button_->text() == kCaptionRead) {
                     platform::msgBox(kStopMessage, platform::MsgButtons::OK);
                     break;
                 }
+                if (pieceStarting_)
+                    pieceStarting_(k, spans[k]);
                 if (!speechStep([&piece](platform::SpVoice& v) { v.Speak(piece, kSpeakFlags); }))
                     break;
                 QCoreApplication::processEvents();
@@ -109,27 +127,28 @@ private:
     std::weak_ptr<platform::SpVoice> voice_;
     ReadFailureMode mode_;
     bool hadVoice_;
+    PieceStarting pieceStarting_;
 };
 
 } // namespace
 
 void ReadTextAloud(const QString& text, QAbstractButton* button, const std::weak_ptr<platform::SpVoice>& voice,
-                   ReadFailureMode failureMode)
+                   ReadFailureMode failureMode, const PieceStarting& pieceStarting)
 {
     if (text.isEmpty())
         return;
     // Our own copy: the text box may change (or go) while we read.
     const QStringList pieces = SplitForSpeech(text);
-    ReadingRun(button, voice, failureMode).run(pieces);
+    ReadingRun(button, voice, failureMode, pieceStarting).run(pieces);
 }
 
 void ReadTextAloud(const QString& text, QAbstractButton* button, platform::SpVoice* voice,
-                   ReadFailureMode failureMode)
+                   ReadFailureMode failureMode, const PieceStarting& pieceStarting)
 {
     // The caller vouches for the voice's life; hold it without owning it.
     const std::shared_ptr<platform::SpVoice> held(voice, [](platform::SpVoice*) {});
     ReadTextAloud(text, button, voice ? std::weak_ptr<platform::SpVoice>(held) : std::weak_ptr<platform::SpVoice>(),
-                  failureMode);
+                  failureMode, pieceStarting);
 }
 
 } // namespace speech

@@ -3,6 +3,8 @@
 // and the speech dialog.
 #include <QString>
 #include <QStringList>
+#include <QVector>
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
@@ -30,18 +32,31 @@ inline const QString kNoSpeechLibraryTitle = QStringLiteral("语音下载");
 // most pieces; empty pieces are kept.
 QStringList SplitForSpeech(const QString& text);
 
+// Where a piece stands in the text it was cut from (UTF-16 positions).
+struct TextSpan {
+    int start = 0;
+    int length = 0;
+};
+
+// The spans of pieces cut by SplitForSpeech: each separator took one character.
+QVector<TextSpan> SpeechPieceSpans(const QStringList& pieces);
+
+// Told just before piece `index` is handed to the voice, with its span in the
+// text the run was given; a window follows the voice with it.
+using PieceStarting = std::function<void(int index, TextSpan span)>;
+
 // Reads the text piece by piece, handling pending input between pieces; a
 // click on the button (running a nested run) stops it after the current piece.
 // voice may be null (no speech engine): that is a failure of every speech step.
 // The run stops speaking when the button is destroyed; the caller keeps the
 // voice alive for the run (use the weak_ptr overload when it may not).
 void ReadTextAloud(const QString& text, QAbstractButton* button, platform::SpVoice* voice,
-                   ReadFailureMode failureMode);
+                   ReadFailureMode failureMode, const PieceStarting& pieceStarting = {});
 
 // As above, for a voice that its owner may release while the run waits
 // between pieces (a dialog closed during reading): the run then speaks no
 // further piece. An empty handle is the null voice.
 void ReadTextAloud(const QString& text, QAbstractButton* button, const std::weak_ptr<platform::SpVoice>& voice,
-                   ReadFailureMode failureMode);
+                   ReadFailureMode failureMode, const PieceStarting& pieceStarting = {});
 
 } // namespace speech

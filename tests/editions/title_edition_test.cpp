@@ -7,6 +7,7 @@
 #include "platform/core/listview.h"
 #include "platform/core/scrollbar.h"
 #include "reader/catalogue.h"
+#include "reader/picture_prefetch.h"
 #include "speech/read_aloud.h"
 
 #include <QAction>
@@ -249,6 +250,41 @@ TEST_P(TitleEditionTest, ReadAloudReadsTheDocumentOnDisplay)
     EXPECT_EQ(log->spoken, speech::SplitForSpeech(w->RTBoxTxt.back()->Text()));
     EXPECT_EQ(w->CmdRead->text(), speech::kCaptionRead);
     EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_P(TitleEditionTest, ReadingAidsWorkOnTheBuiltInBook)
+{
+    startWithVoice();
+    // The voice is followed through the formatted introduction.
+    QStringList marked;
+    log->onSpeak = [&](const QString&) {
+        const auto marks = w->RTBoxShow[0]->extraSelections();
+        QString text = marks.isEmpty() ? QString() : marks.first().cursor.selectedText();
+        text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n")).replace(QChar::LineSeparator, QLatin1String("\r\n"));
+        marked << text;
+    };
+    w->CmdRead_Click();
+    QStringList expected;
+    for (const QString& piece : log->spoken)
+        expected << piece.trimmed();
+    ASSERT_GT(expected.size(), 1);
+    EXPECT_EQ(marked, expected);
+    EXPECT_TRUE(w->RTBoxShow[0]->extraSelections().isEmpty());
+
+    // Page Down reads on through the introduction, then turns to the next entry,
+    // and the list follows (the picture-less book has nothing to decode ahead).
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->RTBoxShow[0]->setFocus();
+    for (int presses = 0; presses < 500 && w->currentPage() == 1; ++presses)
+        QTest::keyClick(w->RTBoxShow[0], Qt::Key_PageDown);
+    expectEntry(2);
+    EXPECT_EQ(w->listVW->selectionModel()->selectedRows().value(0).row(), 1);
+    w->Timer1_Timer();
+    expectEntry(1);
+    EXPECT_EQ(w->listVW->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_TRUE(testing_support::waitUntil([&] { return w->picturePrefetcher().isIdle(); }));
+    EXPECT_EQ(w->picturePrefetcher().readyCount(), 0);
 }
 
 TEST_P(TitleEditionTest, NoSpeechDialogAndTheSwitchedOffEntriesStayOffWhateverHappens)

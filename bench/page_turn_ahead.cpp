@@ -1,0 +1,168 @@
+// A page turn whose picture was decoded ahead against one that reads and
+// decodes the picture itself, for a book of large photos and one of screen-
+// sized ones; and memory over 500 page turns with the decoding ahead.
+#include "bench_util.h"
+
+#include "platform/core/messagebox.h"
+#include "platform/core/program.h"
+#include "platform/speech/voice.h"
+#include "platform/text/ansi_text.h"
+#include "platform/text/richtextbox.h"
+#include "reader/frmmain.h"
+#include "reader/picture_prefetch.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+
+namespace {
+
+void writePicture(const QString& path, const QSize& size, int seed)
+{
+    QImage img(size, QImage::Format_RGB32);
+    QPainter p(&img);
+    QLinearGradient g(0, 0, size.width(), size.height());
+    g.setColorAt(0, QColor::fromHsv(seed * 7 % 360, 120, 230));
+    g.setColorAt(1, QColor::fromHsv(seed * 13 % 360, 200, 90));
+    p.fillRect(img.rect(), g);
+    QRandomGenerator rng(seed);
+    const int r = size.width() / 8;
+    for (int i = 0; i < 400; ++i) {
+        p.setBrush(QColor::fromRgb(rng.generate()));
+        p.drawEllipse(rng.bounded(size.width()), rng.bounded(size.height()), rng.bounded(r), rng.bounded(r));
+    }
+    p.end();
+    img.save(path, "JPG", 85);
+}
+
+// A book of `pages` pages with pictures of the given size and a line of text each.
+bool writeBook(const QString& folder, int pages, const QSize& size)
+{
+    QFile cat(QDir(folder).filePath(QStringLiteral("docitem.txt")));
+    if (!cat.open(QIODevice::WriteOnly))
+        return false;
+    for (int i = 1; i <= pages; ++i) {
+        writePicture(QDir(folder).filePath(QStringLiteral("p%1.jpg").arg(i)), size, i);
+        QFile t(QDir(folder).filePath(QStringLiteral("t%1.txt").arg(i)));
+        if (t.open(QIODevice::WriteOnly))
+            t.write(platform::encodeAnsi(QStringLiteral("第%1页，园林是把自然山水浓缩在方寸之间的艺术。").arg(i)));
+        cat.write(platform::encodeAnsi(QStringLiteral("第%1页-p%1.jpg-t%1.txt\r\n").arg(i)));
+    }
+    return true;
+}
+
+void waitIdle(reader::frmmain& w)
+{
+    while (!w.picturePrefetcher().isIdle()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(200);
+    }
+    QApplication::processEvents();
+}
+
+// One page turn as the user sees it: the button, the picture and the text drawn.
+double pageTurnMs(reader::frmmain& w)
+{
+    return bench::timeMs([&] {
+        w.CmdPic_Click(5);
+        w.ImgPic->repaint();
+        w.RTBoxShow[0]->viewport()->repaint();
+    });
+}
+
+struct Result {
+    double cold = 0, ahead = 0;
+    int turnsAhead = 0, hits = 0;
+};
+
+Result measure(reader::frmmain& w, int rounds, int turnsPerRound)
+{
+    reader::PicturePrefetcher& prefetcher = w.picturePrefetcher();
+    std::vector<double> cold, ahead;
+    Result r;
+    for (int round = 0; round < rounds; ++round) {
+        prefetcher.setEnabled(false);
+        for (int i = 0; i < turnsPerRound; ++i)
+            cold.push_back(pageTurnMs(w));
+        prefetcher.setEnabled(true);
+        prefetcher.schedule();
+        for (int i = 0; i < turnsPerRound; ++i) {
+            waitIdle(w);
+            const int hits = prefetcher.hits();
+            ahead.push_back(pageTurnMs(w));
+            r.hits += prefetcher.hits() - hits;
+            ++r.turnsAhead;
+        }
+    }
+    r.cold = bench::median(cold);
+    r.ahead = bench::median(ahead);
+    return r;
+}
+
+void memoryOver500Turns(reader::frmmain& w, const char* name)
+{
+    w.picturePrefetcher().setEnabled(true);
+    for (int i = 0; i < 50; ++i) {
+        waitIdle(w);
+        w.CmdPic_Click(5);
+    }
+    waitIdle(w);
+    const long rss50 = bench::rssKb();
+    for (int i = 0; i < 450; ++i) {
+        waitIdle(w);
+        w.CmdPic_Click(5);
+    }
+    waitIdle(w);
+    const long rss500 = bench::rssKb();
+    std::printf("%s: RSS after 50 page turns %ld KB, after 500 %ld KB, growth %.1f %% (goal: flat, <= 10 %%)\n", name,
+                rss50, rss500, 100.0 * (rss500 - rss50) / rss50);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bench::preferOffscreen();
+    QApplication app(argc, argv);
+    platform::setUpChineseEnvironment(app);
+    platform::MessageBoxRecorder quiet;
+    platform::setScreenSizeOverride(QSizeF(1280 * 15, 1024 * 15));
+
+    const struct {
+        const char* name;
+        QSize size;
+        int pages, rounds, turns;
+    } books[] = {
+        {"4000x3000 JPEG", QSize(4000, 3000), 8, 3, 8},
+        {"1024x768 JPEG", QSize(1024, 768), 20, 3, 20},
+    };
+    bool allMet = true;
+    for (const auto& b : books) {
+        QTemporaryDir folder;
+        if (!writeBook(folder.path(), b.pages, b.size))
+            return 1;
+        QDir::setCurrent(folder.path());
+        reader::frmmain w(reader::generalEdition(), [] { return std::unique_ptr<platform::SpVoice>(); });
+        w.Form_Load();
+        w.show();
+        QApplication::processEvents();
+        waitIdle(w);
+
+        const Result r = measure(w, b.rounds, b.turns);
+        const double ratio = r.ahead / r.cold;
+        allMet = allMet && ratio <= 0.3;
+        std::printf("%s: page turn, cold %7.2f ms, decoded ahead %6.2f ms (medians; %d of %d turns found "
+                    "the picture ready)\n",
+                    b.name, r.cold, r.ahead, r.hits, r.turnsAhead);
+        std::printf("%s: ratio ahead/cold: %.3f (goal <= 0.3)\n", b.name, ratio);
+        memoryOver500Turns(w, b.name);
+        QDir::setCurrent(QDir::tempPath());
+    }
+    return allMet ? 0 : 2;
+}

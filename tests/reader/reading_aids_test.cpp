@@ -1,0 +1,382 @@
+// The reading aids driven through the window: the page text follows the
+// voice, neighbouring pictures are ready before the page turns, the page keys
+// and the wheel turn, scroll and zoom, and the list follows the page.
+#include "reader_fixture.h"
+
+#include "platform/core/listview.h"
+#include "platform/core/scrollbar.h"
+#include "reader/picture_pane.h"
+#include "reader/picture_prefetch.h"
+#include "speech/fake_voice.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <QWheelEvent>
+
+using namespace reader;
+
+namespace {
+constexpr int kPrevious = 4, kNext = 5;
+
+// What a marker in the text box covers, as the run's plain text would say it.
+QString markedText(const platform::RichTextBox& box)
+{
+    const QList<QTextEdit::ExtraSelection> marks = box.extraSelections();
+    if (marks.isEmpty())
+        return QString();
+    QString text = marks.first().cursor.selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    text.replace(QChar::LineSeparator, QLatin1String("\r\n"));
+    return text;
+}
+
+bool markerInView(const platform::RichTextBox& box)
+{
+    const QList<QTextEdit::ExtraSelection> marks = box.extraSelections();
+    if (marks.isEmpty())
+        return false;
+    QTextCursor start = marks.first().cursor;
+    start.setPosition(marks.first().cursor.selectionStart());
+    return box.viewport()->rect().contains(box.cursorRect(start).center());
+}
+
+void wheel(QWidget* target, int angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+QByteArray rtf(const QString& body)
+{
+    return "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}"
+           "{\\colortbl;\\red200\\green0\\blue0;}\\f0\\fs24 "
+           + platform::encodeAnsi(body) + "}";
+}
+}
+
+// ---- follow the voice ----
+
+class FollowVoiceTest : public ReaderTest {
+protected:
+    void startReading(const QByteArray& pageText)
+    {
+        makeBook(2);
+        dir.write("t1.txt", pageText);
+        start(generalEdition(), [this] { return std::make_unique<FakeVoice>(log); });
+        ASSERT_NE(w->voice(), nullptr);
+    }
+    std::shared_ptr<VoiceLog> log = std::make_shared<VoiceLog>();
+};
+
+TEST_F(FollowVoiceTest, TheMarkerCoversThePieceBeingSpokenAndLeavesTheFormattingAlone)
+{
+    QString longText;
+    for (int i = 1; i <= 80; ++i)
+        longText += QStringLiteral("第%1段文字。\r\n").arg(i);
+    const struct {
+        const char* name;
+        QByteArray file;
+    } cases[] = {
+        // Pieces across paragraph ends, a last piece after the final full stop.
+        {"plain GBK with CR LF", platform::encodeAnsi(QStringLiteral("  甲乙，丙丁\r\n戊己，庚辛。"))},
+        // Bold and coloured runs, a line break inside a paragraph, an empty piece.
+        {"rich text", rtf(QStringLiteral("\\b 天地\\b0 玄黄。\\cf1 宇宙\\line 洪荒。。日月盈昃。"))},
+        // Far below the first screen: the marker is scrolled into view.
+        {"long text", platform::encodeAnsi(longText)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startReading(c.file);
+        const QString html = w->RTBoxShow[0]->document()->toHtml();
+        const QString rtfBefore = QString::fromLatin1(w->RTBoxShow[0]->TextRTF());
+        QStringList marked;
+        int unchangedWhileSpeaking = 0, outOfView = 0;
+        log->onSpeak = [&](const QString& piece) {
+            marked << markedText(*w->RTBoxShow[0]);
+            if (w->RTBoxShow[0]->document()->toHtml() == html)
+                ++unchangedWhileSpeaking;
+            if (!piece.trimmed().isEmpty() && !markerInView(*w->RTBoxShow[0]))
+                ++outOfView;
+        };
+        w->CmdRead_Click();
+        ASSERT_GT(log->spoken.size(), 2);
+        QStringList expected;
+        for (const QString& piece : log->spoken)
+            expected << piece.trimmed();
+        EXPECT_EQ(marked, expected);
+        EXPECT_EQ(unchangedWhileSpeaking, log->spoken.size());
+        EXPECT_EQ(outOfView, 0);
+        EXPECT_TRUE(w->RTBoxShow[0]->extraSelections().isEmpty());  // gone after the run
+        EXPECT_EQ(QString::fromLatin1(w->RTBoxShow[0]->TextRTF()), rtfBefore);
+        w.reset();
+        log = std::make_shared<VoiceLog>();
+    }
+}
+
+TEST_F(FollowVoiceTest, TheMarkerGoesWithThePageAndWithAStop)
+{
+    startReading(platform::encodeAnsi(QStringLiteral("甲，乙，丙")));
+    QStringList marked;
+    log->onSpeak = [&](const QString& piece) {
+        marked << markedText(*w->RTBoxShow[0]);
+        if (piece == QStringLiteral("甲"))
+            QTimer::singleShot(0, w->CmdPic[kNext], &QPushButton::click);
+    };
+    w->CmdRead_Click();
+    // The run reads the old page to its end, but marks nothing in the new one.
+    EXPECT_EQ(log->spoken.size(), 3);
+    EXPECT_EQ(marked, QStringList({QStringLiteral("甲"), QString(), QString()}));
+    expectPage(2);
+
+    w->listVW_ItemClick(1);
+    marked.clear();
+    log->onSpeak = [&](const QString&) {
+        marked << markedText(*w->RTBoxShow[0]);
+        QTimer::singleShot(0, w->CmdRead, &QPushButton::click);
+    };
+    log->spoken.clear();
+    w->CmdRead_Click();
+    EXPECT_EQ(marked, QStringList({QStringLiteral("甲")}));
+    EXPECT_TRUE(w->RTBoxShow[0]->extraSelections().isEmpty());
+}
+
+// ---- instant page turns ----
+
+TEST(NeighbourPages, FollowTheButtonsAndTheTimer)
+{
+    const struct {
+        int current, autoPlay;
+        bool running;
+        int rows;
+        QVector<int> expected;
+    } cases[] = {
+        {0, 0, false, 5, {2, 5}},      // at start "下一页" shows 2, "上一页" shows 5
+        {5, 0, false, 5, {1, 4}},      // wrap forwards
+        {1, 0, false, 5, {2, 5}},      // wrap backwards
+        {2, 4, true, 5, {3, 1, 5}},    // auto-play counts on its own
+        {2, 2, true, 3, {3, 1}},       // the same page is asked for once
+        {3, 0, false, 2, {1, 2}},      // a page beyond a shortened list
+        {0, 0, true, 1, {}},           // one page: nothing turns
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(neighbourPages(c.current, c.autoPlay, c.running, c.rows), c.expected)
+            << c.current << " " << c.autoPlay << " " << c.rows;
+}
+
+TEST_F(ReaderTest, APageTurnUsesTheReadyPictureUnlessThePaneOrTheFileChanged)
+{
+    const struct {
+        const char* name;
+        std::function<void()> between;
+        bool ready;
+        int width;  // of page 2's picture as shown
+    } cases[] = {
+        {"nothing", [] {}, true, pictureWidth(2)},
+        {"zoom", [this] { w->menuPicLarge_Click(); }, true, pictureWidth(2)},
+        {"resize", [this] { w->resize(w->width() - 150, w->height() - 90); }, false, pictureWidth(2)},
+        {"file rewritten", [this] { writePicture(QStringLiteral("p2.png"), 333, 90); }, false, 333},
+    };
+    makeBook(4);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        start();
+        PicturePrefetcher& ahead = w->picturePrefetcher();
+        ASSERT_TRUE(testing_support::waitUntil([&] { return ahead.isIdle(); }));
+        EXPECT_EQ(ahead.readyCount(), 2);  // pages 2 and 4
+        c.between();
+        const int hits = ahead.hits();
+        w->CmdPic_Click(kNext);
+        EXPECT_EQ(ahead.hits() - hits, c.ready ? 1 : 0);
+        EXPECT_EQ(shownPictureWidth(), c.width);
+        EXPECT_EQ(shownText(), QStringLiteral("第2页"));
+        // Whatever came between, the picture is fitted to the pane as it is now.
+        const QSizeF natural = w->ImgPic->picture().naturalTwips();
+        const ImageBoxState fit = fitPicture({0, 0, float(natural.width()), float(natural.height()), false},
+                                             w->paneSize());
+        EXPECT_FLOAT_EQ(w->imageState().width, fit.width);
+        EXPECT_FLOAT_EQ(w->imageState().height, fit.height);
+        EXPECT_EQ(w->ImgPic->size(), fittedDevicePixels(natural, {w->paneSize(), platform::twipsPerPixel(), 1}));
+        w.reset();
+        writePicture(QStringLiteral("p2.png"), pictureWidth(2), 60);
+    }
+}
+
+TEST_F(ReaderTest, OnlyTheNeighboursAreKeptWhilePagesTurnQuickly)
+{
+    makeBook(8);
+    start();
+    PicturePrefetcher& ahead = w->picturePrefetcher();
+    for (int i = 0; i < 20; ++i) {
+        w->CmdPic_Click(i % 3 == 2 ? kPrevious : kNext);
+        if (i % 4 == 0)
+            QApplication::processEvents();
+    }
+    ASSERT_TRUE(testing_support::waitUntil([&] { return ahead.isIdle(); }));
+    // The two neighbours and the picture on display, nothing left over from the pages passed.
+    EXPECT_LE(ahead.readyCount(), 3);
+    EXPECT_GE(ahead.readyCount(), 2);
+    const int page = w->currentPage();
+    const int hits = ahead.hits();
+    w->CmdPic_Click(kPrevious);
+    EXPECT_EQ(ahead.hits(), hits + 1);
+    expectPage(page == 1 ? 8 : page - 1);
+}
+
+// ---- page keys and the wheel ----
+
+TEST_F(ReaderTest, PageKeysTurnPagesExceptWhereTheFocusedControlPagesItself)
+{
+    makeBook(5);
+    const struct {
+        const char* name;
+        std::function<QWidget*(frmmain&)> focus;
+        int afterDown, afterUp;
+    } cases[] = {
+        {"button", [](frmmain& f) -> QWidget* { return f.CmdPic[0]; }, 2, 1},
+        {"short page text", [](frmmain& f) -> QWidget* { return f.RTBoxShow[0]; }, 2, 1},
+        // The list chooses the row a page further down, which shows that page.
+        {"list", [](frmmain& f) -> QWidget* { return f.listVW; }, 5, 1},
+        {"full-screen picture",
+         [](frmmain& f) -> QWidget* {
+             f.menuPicFullScr_Click();
+             return &f;
+         },
+         2, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        start();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        QWidget* target = c.focus(*w);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_PageDown);
+        expectPage(c.afterDown);
+        QTest::keyClick(target, Qt::Key_PageUp);
+        expectPage(c.afterUp);
+        if (target != w->listVW) {
+            QTest::keyClick(target, Qt::Key_PageDown, Qt::ShiftModifier);  // not a page key
+            expectPage(c.afterUp);
+        }
+        EXPECT_EQ(exits.count(), 0);
+        w.reset();
+    }
+}
+
+TEST_F(ReaderTest, PageDownScrollsALongPageTextToItsEndThenTurnsThePage)
+{
+    makeBook(3);
+    QString lines;
+    for (int i = 0; i < 200; ++i)
+        lines += QStringLiteral("第%1行\r\n").arg(i);
+    writeText("t1.txt", lines);
+    start();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->RTBoxShow[0]->setFocus();
+    QScrollBar* bar = w->RTBoxShow[0]->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    int presses = 0;
+    while (bar->value() < bar->maximum() && presses < 100) {
+        QTest::keyClick(w->RTBoxShow[0], Qt::Key_PageDown);
+        ++presses;
+        EXPECT_EQ(w->panelText(2), "") << "turned the page after " << presses << " presses";
+    }
+    EXPECT_GT(presses, 1);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    QTest::keyClick(w->RTBoxShow[0], Qt::Key_PageDown);
+    expectPage(2);
+    // At the top of a page text Page Up goes back.
+    EXPECT_EQ(bar->value(), 0);
+    QTest::keyClick(w->RTBoxShow[0], Qt::Key_PageUp);
+    EXPECT_EQ(w->currentPage(), 1);
+}
+
+TEST_F(ReaderTest, TheWheelTurnsFittedPicturesScrollsZoomedOnesAndZoomsWithCtrl)
+{
+    makeBook(4);
+    start();
+    // Wheel down turns forward, up back; half notches add up.
+    wheel(w->ImgPic, -120);
+    expectPage(2);
+    wheel(w->ImgPic, 60);
+    expectPage(2);
+    wheel(w->ImgPic, 60);
+    expectPage(1);
+    wheel(w->PicPic, -120);  // the pane around the picture as well
+    expectPage(2);
+    const float fitted = w->imageState().width;
+
+    // Ctrl+wheel zooms as F5 and F6 do.
+    wheel(w->ImgPic, 120, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(w->imageState().width, fitted * 1.2f);
+    wheel(w->ImgPic, 120, Qt::ControlModifier);
+    expectPage(2);
+    ASSERT_FALSE(w->VScr->isHidden() && w->HScr->isHidden());
+
+    // A zoomed picture scrolls, through its scroll bar, and the page stays.
+    platform::ScrollBar* bar = w->VScr->isHidden() ? w->HScr : w->VScr;
+    wheel(w->ImgPic, -120);
+    EXPECT_GT(bar->value(), 0);
+    const float offset = bar == w->VScr ? w->imageState().top : w->imageState().left;
+    EXPECT_FLOAT_EQ(offset, -float(bar->value()));
+    wheel(w->ImgPic, 120 * 50);
+    EXPECT_EQ(bar->value(), 0);
+    expectPage(2);
+    wheel(w->ImgPic, -120, Qt::ControlModifier);
+    EXPECT_NEAR(w->imageState().width, fitted * 1.2f * 1.2f * 0.8f, 0.1);
+
+    // With the zoom entries switched off (text maximum, then full screen) Ctrl+wheel does nothing.
+    w->menuTextLarge_Click();
+    w->menuPicFullScr_Click();
+    const float width = w->imageState().width;
+    wheel(w->ImgPic, 120, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(w->imageState().width, width);
+}
+
+// ---- the list follows the page ----
+
+TEST_F(ReaderTest, TheListRowFollowsThePageWithoutAClickOrASidewaysMove)
+{
+    makeBook(60);
+    const struct {
+        const char* name;
+        std::function<void(frmmain&)> show;
+        int row, currentPage;
+    } cases[] = {
+        {"previous button", [](frmmain& f) { f.CmdPic_Click(kPrevious); }, 60, 60},
+        {"next button", [](frmmain& f) { f.CmdPic_Click(kNext); }, 2, 2},
+        {"auto-play", [](frmmain& f) { f.Timer1_Timer(); }, 1, 0},
+        {"another window", [](frmmain& f) { f.selectPageRow(45); }, 45, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        start();
+        QScrollBar* sideways = w->listVW->horizontalScrollBar();
+        ASSERT_GT(sideways->maximum(), 0);
+        sideways->setValue(sideways->maximum() / 2 + 1);
+        const int keep = sideways->value();
+        w->listVW->verticalScrollBar()->setValue(w->listVW->verticalScrollBar()->maximum() / 2);
+        QSignalSpy clicks(w->listVW, &platform::ListView::itemClick);
+        c.show(*w);
+        QApplication::processEvents();
+        const QModelIndexList selected = w->listVW->selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(selected.first().row() + 1, c.row);
+        // In view up and down; sideways the list stays where the user put it.
+        const QRect rowRect = w->listVW->visualRect(selected.first());
+        EXPECT_GE(rowRect.top(), 0);
+        EXPECT_LE(rowRect.bottom(), w->listVW->viewport()->height());
+        EXPECT_EQ(sideways->value(), keep);
+        EXPECT_EQ(clicks.count(), 0);
+        EXPECT_EQ(w->currentPage(), c.currentPage);
+        w.reset();
+    }
+}
