@@ -38,7 +38,9 @@ namespace speech { class FrmReadTxt; }
 
 namespace reader {
 
+class FrmFind;
 class PicturePane;
+struct BookPage;
 
 class frmmain : public QMainWindow {
     Q_OBJECT
@@ -86,6 +88,7 @@ public:
     QAction* menuPicSmall = nullptr;
     QAction* menuAutoShow = nullptr;
     QAction* menuStopAuto = nullptr;
+    QAction* menuFind = nullptr;
     QAction* menuHelp = nullptr;
 
     // ---- handlers ----
@@ -121,6 +124,7 @@ public:
     void menuPicSmall_Click();
     void menuAutoShow_Click();
     void menuStopAuto_Click();
+    void menuFind_Click();
     void menuHelp_Click();
 
     // ---- state the tests look at ----
@@ -136,6 +140,7 @@ public:
     platform::OuterGeometry& outerGeometry() { return *outer_; }
     platform::SpVoice* voice() const { return Voice.get(); }
     speech::FrmReadTxt* readTxtDialog() const;
+    FrmFind* findWindow() const;
 
     // The window's outer size in twips, set the way the load step sets it.
     void setFormHeight(float twips);
@@ -168,12 +173,16 @@ private:
     QString cellOf(int position, int subItem) const;
     void startAutoPlay();
     void zoomBy(float factor);
+    // The find window's view of the book, and its way of showing a found page (frmmain_find.cpp).
+    std::vector<BookPage> bookPages() const;
+    void showFoundPage(int position);
 
     EditionProfile profile_;
     VoiceFactory voiceFactory_;
     std::unique_ptr<platform::SpVoice> Voice;
     settings::FrmChoice choice_;
     QPointer<speech::FrmReadTxt> readTxt_;
+    QPointer<FrmFind> find_;
     QWidget* client_ = nullptr;
     platform::OuterGeometry* outer_ = nullptr;
     WindowGeometry geom_;
