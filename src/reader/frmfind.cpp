@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextCursor>
 #include <QTreeWidget>
@@ -90,6 +91,18 @@ FrmFind::~FrmFind()
 
 void FrmFind::Open()
 {
+    if (!placed_ && parentWidget()) {
+        // First opened at the reader's top right, over the picture, where it hides least of the page text.
+        placed_ = true;
+        const QRect reader = parentWidget()->window()->geometry();
+        QPoint at(reader.right() - width() - 24, reader.top() + 48);
+        if (const QScreen* screen = parentWidget()->screen()) {
+            const QRect room = screen->availableGeometry();
+            at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));
+            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - height())));
+        }
+        move(at);
+    }
     show();
     raise();
     activateWindow();

@@ -85,6 +85,7 @@ private:
     QThreadPool pool_;
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
     QTimer pendingSearch_;
+    bool placed_ = false;
     quint64 running_ = 0;  // the generation of the search under way, 0: none
     SearchResult result_;
 };
