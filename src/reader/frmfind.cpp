@@ -115,6 +115,7 @@ void FrmFind::Open()
 
 void FrmFind::BookChanged()
 {
+    pages_.reset();
     shared_->cache.clear();
     ++shared_->generation;
     running_ = 0;
@@ -157,19 +158,23 @@ void FrmFind::startSearch()
     pendingSearch_.stop();
     const QString query = TxtFind->text();
     const quint64 generation = ++shared_->generation;
-    std::vector<BookPage> pages = target_.pages ? target_.pages() : std::vector<BookPage>();
-    std::vector<QString> files;
-    for (const BookPage& page : pages)
-        if (!page.textFile.isEmpty())
-            files.push_back(page.textFile);
-    shared_->cache.keepOnly(files);
+    if (!pages_) {
+        // The book is looked at once, and again only when it changes.
+        pages_ = std::make_shared<const std::vector<BookPage>>(target_.pages ? target_.pages()
+                                                                             : std::vector<BookPage>());
+        std::vector<QString> files;
+        for (const BookPage& page : *pages_)
+            if (!page.textFile.isEmpty())
+                files.push_back(page.textFile);
+        shared_->cache.keepOnly(files);
+    }
     running_ = generation;
     showStatus();
 
     FrmFind* window = this;
-    executor_([shared = shared_, generation, pages = std::move(pages), query, window] {
+    executor_([shared = shared_, generation, pages = pages_, query, window] {
         SearchResult result = searchBook(
-            pages, query, shared->cache, [&] { return shared->generation.load() != generation; }, kMaxListed);
+            *pages, query, shared->cache, [&] { return shared->generation.load() != generation; }, kMaxListed);
         if (result.cancelled)
             return;
         QMetaObject::invokeMethod(

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -85,6 +86,7 @@ private:
     QThreadPool pool_;
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
     QTimer pendingSearch_;
+    std::shared_ptr<const std::vector<BookPage>> pages_;  // the book as last looked at
     bool placed_ = false;
     quint64 running_ = 0;  // the generation of the search under way, 0: none
     SearchResult result_;
