@@ -218,6 +218,8 @@ void frmmain::createMenus()
     menuPicSmall = add(menuTool, QStringLiteral("图像缩小"), QKeySequence(Qt::Key_F6), &frmmain::menuPicSmall_Click);
     menuAutoShow = add(menuTool, QStringLiteral("自动播放"), QKeySequence(Qt::Key_F7), &frmmain::menuAutoShow_Click);
     menuStopAuto = add(menuTool, QStringLiteral("暂停自动播放"), QKeySequence(Qt::Key_F8), &frmmain::menuStopAuto_Click);
+    // Last of the tools, ahead of the title editions' switched-off builder entry, which stays last.
+    menuFind = add(menuTool, QStringLiteral("查找(&F)..."), QKeySequence(Qt::CTRL | Qt::Key_F), &frmmain::menuFind_Click);
     if (profile_.docItemInToolMenu) {
         menuTool->addSeparator();
         menuTool->addAction(menuDocItem);

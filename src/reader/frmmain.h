@@ -40,9 +40,11 @@ namespace builder { class frmFile; }
 
 namespace reader {
 
+class FrmFind;
 class PicturePane;
 class PicturePrefetcher;
 class ReadingAids;
+struct BookPage;
 
 class frmmain : public QMainWindow {
     Q_OBJECT
@@ -90,6 +92,7 @@ public:
     QAction* menuPicSmall = nullptr;
     QAction* menuAutoShow = nullptr;
     QAction* menuStopAuto = nullptr;
+    QAction* menuFind = nullptr;
     QAction* menuHelp = nullptr;
 
     // ---- handlers ----
@@ -125,6 +128,7 @@ public:
     void menuPicSmall_Click();
     void menuAutoShow_Click();
     void menuStopAuto_Click();
+    void menuFind_Click();
     void menuHelp_Click();
 
     // Makes the page's row the list's selected row and brings it into view,
@@ -146,6 +150,7 @@ public:
     platform::OuterGeometry& outerGeometry() { return *outer_; }
     platform::SpVoice* voice() const { return Voice.get(); }
     speech::FrmReadTxt* readTxtDialog() const;
+    FrmFind* findWindow() const;
 
     // The window's outer size in twips, set the way the load step sets it.
     void setFormHeight(float twips);
@@ -183,6 +188,9 @@ private:
     void pageShown(int position);
     // The page picture, ready decoded when it was prefetched. Throws platform::Error.
     platform::Picture pagePicture(const QString& file);
+    // The find window's view of the book, and its way of showing a found page (frmmain_find.cpp).
+    std::vector<BookPage> bookPages() const;
+    void showFoundPage(int position);
 
     EditionProfile profile_;
     VoiceFactory voiceFactory_;
@@ -190,6 +198,7 @@ private:
     settings::FrmChoice choice_;
     QPointer<speech::FrmReadTxt> readTxt_;
     QPointer<builder::frmFile> frmFile_;
+    QPointer<FrmFind> find_;
     QWidget* client_ = nullptr;
     platform::OuterGeometry* outer_ = nullptr;
     WindowGeometry geom_;

@@ -8,6 +8,7 @@
 #include "platform/core/scrollbar.h"
 #include "reader/catalogue.h"
 #include "reader/picture_prefetch.h"
+#include "reader/frmfind.h"
 #include "speech/read_aloud.h"
 
 #include <QAction>
@@ -21,6 +22,9 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
+#include <QTreeWidget>
+#include <QLineEdit>
+#include <QSet>
 
 using namespace reader;
 using namespace Qt::Literals::StringLiterals;
@@ -419,6 +423,46 @@ TEST_P(TitleEditionTest, ReadAloudFailuresShowTheEditionsMessage)
         }
         EXPECT_EQ(w->CmdRead->text(), speech::kCaptionRead);
     }
+}
+
+TEST_P(TitleEditionTest, FindSearchesEveryEntryDocumentAndShowsTheEntryWithTheHitSelected)
+{
+    startEdition();
+    // The switched-off builder entry stays last, after its separator; find comes just before.
+    const QList<QAction*> tools = w->menuTool->actions();
+    ASSERT_GE(tools.size(), 3);
+    EXPECT_EQ(tools[tools.size() - 3], w->menuFind);
+    EXPECT_TRUE(w->menuFind->isEnabled());
+
+    w->menuFind_Click();
+    reader::FrmFind* find = w->findWindow();
+    ASSERT_NE(find, nullptr);
+    // The last entry's title stands in its own document, perhaps in others too.
+    const QString query = ed().titles.last();
+    find->TxtFind->setText(query);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return !find->searching(); }));
+    QSet<int> expected;
+    for (int k = 1; k <= entries(); ++k)
+        if (w->RTBoxTxt[k - 1]->document()->toPlainText().contains(query))
+            expected.insert(k);
+    ASSERT_TRUE(expected.contains(entries()));
+    QSet<int> found;
+    int lastEntryRow = -1;
+    for (int row = 0; row < find->listHits->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = find->listHits->topLevelItem(row);
+        const int page = item->text(0).toInt();
+        found.insert(page);
+        EXPECT_EQ(item->text(1), ed().titles.value(page - 1));
+        EXPECT_TRUE(item->text(2).contains(query));
+        if (page == entries() && lastEntryRow < 0)
+            lastEntryRow = row;
+    }
+    EXPECT_EQ(found, expected);
+
+    find->listHits_DblClick(lastEntryRow);
+    EXPECT_EQ(w->currentPage(), entries());
+    expectEntry(entries());
+    EXPECT_EQ(w->RTBoxShow[0]->textCursor().selectedText(), query);
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, TitleEditionTest, ::testing::ValuesIn(kEditions),

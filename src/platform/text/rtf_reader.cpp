@@ -152,8 +152,10 @@ bool isUnwantedChar(char16_t c)
 
 class RtfReader {
 public:
-    RtfReader(const QByteArray& rtf, QTextDocument* document)
-        : p_(rtf.constData()), end_(rtf.constData() + rtf.size()), document_(document), cursor_(document)
+    // Into a document, or (document null) into plain text only.
+    RtfReader(const QByteArray& rtf, QTextDocument* document, QString* plain)
+        : p_(rtf.constData()), end_(rtf.constData() + rtf.size()), document_(document), plain_(plain),
+          cursor_(document ? QTextCursor(document) : QTextCursor())
     {
         stack_.reserve(64);
         stack_.push_back(GroupState());
@@ -204,6 +206,7 @@ private:
     const char* p_;
     const char* end_;
     QTextDocument* document_;
+    QString* plain_;
     QTextCursor cursor_;
 
     std::vector<GroupState> stack_;
@@ -235,6 +238,7 @@ private:
 
     PictState pict_;
     int imageCount_ = 0;
+    bool pictureSeen_ = false; // plain text only
     qint64 imagePixels_ = 0; // decoded so far in this document
 
     // header and footer groups, read when the body turns out to have no text
@@ -257,11 +261,17 @@ void RtfReader::run()
     parse();
     flushBytes();
     flushRun();
-    if (!headers_.empty() && document_->toPlainText().trimmed().isEmpty()) {
+    const bool bodyBlank = plain_ ? plain_->trimmed().isEmpty() && !pictureSeen_
+                                  : document_->toPlainText().trimmed().isEmpty();
+    if (!headers_.empty() && bodyBlank) {
         // A document whose only text is in its page header still has something to show.
-        cursor_.select(QTextCursor::Document);
-        cursor_.removeSelectedText();
-        cursor_.setBlockFormat(QTextBlockFormat());
+        if (plain_) {
+            plain_->clear();
+        } else {
+            cursor_.select(QTextCursor::Document);
+            cursor_.removeSelectedText();
+            cursor_.setBlockFormat(QTextBlockFormat());
+        }
         appliedPara_ = ParaProps();
         blockHasContent_ = false;
         const auto ranges = std::move(headers_);
@@ -851,6 +861,11 @@ void RtfReader::finishPicture()
 {
     PictState pict = std::move(pict_);
     pict_ = PictState();
+    if (plain_) {
+        // Pictures are no text: nothing to decode, only noted so the body is not taken for blank.
+        pictureSeen_ = pictureSeen_ || ((pict.kind == PictKind::Png || pict.kind == PictKind::Jpeg) && !pict.data.isEmpty());
+        return;
+    }
     if ((pict.kind != PictKind::Png && pict.kind != PictKind::Jpeg) || pict.data.isEmpty())
         return;
     QBuffer buffer(&pict.data);
@@ -968,7 +983,10 @@ void RtfReader::flushRun()
 {
     if (run_.isEmpty())
         return;
-    cursor_.insertText(run_, charFormat(runProps_));
+    if (plain_)
+        plain_->append(run_);
+    else
+        cursor_.insertText(run_, charFormat(runProps_));
     run_.clear();
 }
 
@@ -980,7 +998,8 @@ void RtfReader::startContent()
     lastBreakWasPar_ = false;
     const ParaProps& para = state().para;
     if (para != appliedPara_) {
-        cursor_.setBlockFormat(blockFormat(para));
+        if (!plain_)
+            cursor_.setBlockFormat(blockFormat(para));
         appliedPara_ = para;
     }
 }
@@ -993,12 +1012,16 @@ void RtfReader::endParagraph(bool fromPar)
     flushRun();
     pendingCellTabs_ = 0;
     const ParaProps& para = state().para;
-    const QTextCharFormat& chars = charFormat(state().ch);
-    if (!blockHasContent_)
-        cursor_.setBlockCharFormat(chars); // an empty line is as tall as its font
-    if (para != appliedPara_)
-        cursor_.setBlockFormat(blockFormat(para));
-    cursor_.insertBlock(blockFormat(para), chars);
+    if (plain_) {
+        plain_->append(u'\n');
+    } else {
+        const QTextCharFormat& chars = charFormat(state().ch);
+        if (!blockHasContent_)
+            cursor_.setBlockCharFormat(chars); // an empty line is as tall as its font
+        if (para != appliedPara_)
+            cursor_.setBlockFormat(blockFormat(para));
+        cursor_.insertBlock(blockFormat(para), chars);
+    }
     appliedPara_ = para;
     blockHasContent_ = false;
     lastBreakWasPar_ = fromPar;
@@ -1028,8 +1051,11 @@ void RtfReader::finish()
         commitFont();
     if (blockHasContent_) {
         const ParaProps& para = state().para;
-        if (para != appliedPara_)
+        if (para != appliedPara_ && !plain_)
             cursor_.setBlockFormat(blockFormat(para));
+    } else if (lastBreakWasPar_ && plain_) {
+        if (plain_->endsWith(u'\n'))
+            plain_->chop(1);
     } else if (lastBreakWasPar_ && document_->blockCount() > 1) {
         // The last \par closes the last paragraph; it does not open an empty one.
         cursor_.deletePreviousChar();
@@ -1099,11 +1125,22 @@ void readRtf(const QByteArray& rtf, QTextDocument* document)
     {
         QTextCursor batch(document);
         batch.beginEditBlock();
-        RtfReader reader(rtf, document);
+        RtfReader reader(rtf, document, nullptr);
         reader.run();
         batch.endEditBlock();
     }
     document->setUndoRedoEnabled(undo);
+}
+
+QString rtfPlainText(const QByteArray& rtf)
+{
+    QString text;
+    RtfReader reader(rtf, nullptr, &text);
+    reader.run();
+    // As QTextDocument::toPlainText gives it: line breaks as new lines, no-break spaces as spaces.
+    text.replace(QChar::LineSeparator, u'\n');
+    text.replace(QChar::Nbsp, u' ');
+    return text;
 }
 
 } // namespace platform

@@ -1,0 +1,68 @@
+// Find in the book: the menu entry opens the one find window, which reads the
+// book through the catalogue rows (or the built-in entries) and shows a found
+// page the way a chosen page is shown.
+#include "reader/frmmain.h"
+
+#include "platform/core/error.h"
+#include "platform/core/listview.h"
+#include "platform/text/richtextbox.h"
+#include "reader/book_search.h"
+#include "reader/frmfind.h"
+
+#include <QDir>
+
+namespace reader {
+
+void frmmain::menuFind_Click()
+{
+    if (!find_) {
+        FindTarget target;
+        target.pages = [this] { return bookPages(); };
+        target.showPage = [this](int position) {
+            showFoundPage(position);
+            return RTBoxShow[0];
+        };
+        find_ = new FrmFind(std::move(target), this);
+        // A catalogue filled again (the builder does) is another book: its texts are read anew.
+        QAbstractItemModel* rows = listVW->model();
+        connect(rows, &QAbstractItemModel::modelReset, find_, &FrmFind::BookChanged);
+        connect(rows, &QAbstractItemModel::rowsInserted, find_, &FrmFind::BookChanged);
+        connect(rows, &QAbstractItemModel::rowsRemoved, find_, &FrmFind::BookChanged);
+        connect(rows, &QAbstractItemModel::dataChanged, find_, &FrmFind::BookChanged);
+    }
+    find_->Open();
+}
+
+FrmFind* frmmain::findWindow() const { return find_.data(); }
+
+std::vector<BookPage> frmmain::bookPages() const
+{
+    // Rows are numbered 1..N in list order, so a page's number is its position.
+    std::vector<BookPage> pages;
+    const int rows = listVW->count();
+    pages.reserve(static_cast<size_t>(rows));
+    const QDir folder = QDir::current();
+    for (int position = 1; position <= rows; ++position) {
+        BookPage page;
+        page.number = position;
+        platform::tryStep([&] { page.title = cellOf(position, 1); });
+        if (hasBuiltInBook()) {
+            if (position <= static_cast<int>(RTBoxTxt.size()))
+                page.text = RTBoxTxt[static_cast<size_t>(position - 1)]->document()->toPlainText();
+        } else {
+            QString name;
+            platform::tryStep([&] { name = cellOf(position, 2); });
+            if (!name.isEmpty())
+                page.textFile = folder.absoluteFilePath(name);
+        }
+        pages.push_back(std::move(page));
+    }
+    return pages;
+}
+
+void frmmain::showFoundPage(int position)
+{
+    listVW_ItemClick(position);
+}
+
+} // namespace reader
