@@ -64,9 +64,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
-    int selectedPosition() const;  // 0: none
+public:
+    // The 1-based position of the selected row; 0 when none is.
+    int selectedPosition() const;
 
+private:
     class Model;
     Model* model_;
     QVector<double> widths_;
