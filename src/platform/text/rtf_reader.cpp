@@ -4,6 +4,7 @@
 #include "platform/text/codepage.h"
 #include "platform/text/rtf.h"
 #include "platform/text/rtf_keywords.h"
+#include "platform/text/rtf_table.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,11 +31,12 @@ bool looksLikeRtf(const QByteArray& bytes)
 namespace {
 
 using rtf::Kw;
+using rtf::kMaxTableDepth;
+using rtf::kTwipsPerPixel;
 
 // Deeper groups than this are read as if their braces were not there: a
 // megabyte of "{" must not cost a megabyte of saved states.
 constexpr int kMaxDepth = 1000;
-constexpr int kTwipsPerPixel = 15; // 96 dots an inch
 constexpr int kDefaultHalfPoints = 24;
 constexpr int kMaxImageSide = 8192;
 // Decoded pictures stay in the document; a document full of huge ones must not exhaust memory.
@@ -89,6 +92,11 @@ struct ParaProps {
     int fi = 0;
     int sb = 0;
     int sa = 0;
+    // Where the paragraph stands, not how it looks: left out of the comparison.
+    bool intbl = false; // in a table cell
+    int8_t itap = 0;    // table nesting level, 0 = the page itself
+
+    int tableLevel() const { return std::max<int>(itap, intbl ? 1 : 0); }
 
     bool operator==(const ParaProps& o) const
     {
@@ -105,6 +113,30 @@ struct GroupState {
     int uc = 1;                 // characters that stand in for each \uN
     bool dbch = false;          // Word marks double-byte runs with \dbch
     bool ownsDest = false;      // this group opened its destination
+    bool nestProps = false;     // in {\*\nesttableprops}: row definitions of a nested table
+};
+
+// Where paragraphs go: straight into the document, or into a table cell whose
+// content is kept as steps until its table has ended.
+struct Target {
+    rtf::Ops* ops = nullptr; // null: the document
+    ParaProps appliedPara;   // the current block's format
+    bool blockHasContent = false;
+    bool lastBreakWasPar = false;
+    bool brokeHere = false; // the current, still empty, block was opened by a paragraph break
+};
+
+// A table still being read, one per nesting level.
+struct OpenTable {
+    explicit OpenTable(int nestingLevel) : level(nestingLevel) { target.ops = &cell; }
+    OpenTable(const OpenTable&) = delete;
+    OpenTable& operator=(const OpenTable&) = delete;
+
+    int level; // the nesting level the file gave it
+    std::unique_ptr<rtf::TableModel> table = std::make_unique<rtf::TableModel>();
+    rtf::RowModel row; // the row being read
+    rtf::Ops cell;     // the cell being read
+    Target target;     // writes into cell
 };
 
 struct FontEntry {
@@ -157,6 +189,7 @@ public:
     {
         stack_.reserve(64);
         stack_.push_back(GroupState());
+        tableContext_.colors = &colors_;
     }
 
     void run();
@@ -164,6 +197,7 @@ public:
 private:
     void parse();
     GroupState& state() { return stack_.back(); }
+    const GroupState& state() const { return stack_.back(); }
 
     // parsing
     void beginGroup();
@@ -185,6 +219,17 @@ private:
     void pictData(const char* text, qsizetype size);
     void finishPicture();
 
+    // tables
+    void tableWord(Kw kw, int param);
+    rtf::Border* currentBorder();
+    int paraLevel() const { return std::min(state().para.tableLevel(), kMaxTableDepth); }
+    void route(int level);
+    void closeTable();
+    void endCell(int level);
+    void endRow(int level);
+    void closeCell(OpenTable& table, bool atCellMark);
+    void closeRow(OpenTable& table);
+
     // output
     void addByte(unsigned char byte);
     void flushBytes();
@@ -192,11 +237,16 @@ private:
     void emitLatin1(const char* text, qsizetype size);
     void emitChar(char16_t c);
     void prepareOutput();
-    void flushRun();
-    void startContent();
+    void flushRun(int level = -1);
+    Target& target() { return open_.empty() ? docTarget_ : open_.back()->target; }
+    void startContent(Target& target);
     void endParagraph(bool fromPar);
     void insertImage(const QImage& image, double width, double height);
     void finish();
+    void insertText(Target& target, const QString& text, const QTextCharFormat& format);
+    void setBlockFormat(Target& target, const QTextBlockFormat& format);
+    void setBlockCharFormat(Target& target, const QTextCharFormat& format);
+    void insertBlock(Target& target, const QTextBlockFormat& format, const QTextCharFormat& chars);
     int codePageFor(const GroupState& s) const;
     const QTextCharFormat& charFormat(const CharProps& props);
     QTextBlockFormat blockFormat(const ParaProps& props) const;
@@ -246,10 +296,15 @@ private:
     bool leadOpen_ = false; // the last byte was a lead byte waiting for its trail
     QString run_;
     CharProps runProps_;
-    int pendingCellTabs_ = 0;
-    bool blockHasContent_ = false;
-    bool lastBreakWasPar_ = false;
-    ParaProps appliedPara_;
+    Target docTarget_;
+
+    // tables
+    std::vector<std::unique_ptr<OpenTable>> open_; // outermost first
+    rtf::RowDef rowDefs_[kMaxTableDepth + 1];      // the last row definition of each nesting level
+    int defLevel_ = 1;                             // the level \trowd last defined a row for
+    rtf::CellDef pendingCell_;                     // what the next \cellx closes
+    int borderEdge_ = -1; // what \brdr words describe: 0-3 the cell's edges, 4-9 the row's, -1 nothing of ours
+    rtf::TableContext tableContext_;
 };
 
 void RtfReader::run()
@@ -257,13 +312,13 @@ void RtfReader::run()
     parse();
     flushBytes();
     flushRun();
+    route(0);
     if (!headers_.empty() && document_->toPlainText().trimmed().isEmpty()) {
         // A document whose only text is in its page header still has something to show.
         cursor_.select(QTextCursor::Document);
         cursor_.removeSelectedText();
         cursor_.setBlockFormat(QTextBlockFormat());
-        appliedPara_ = ParaProps();
-        blockHasContent_ = false;
+        docTarget_ = Target();
         const auto ranges = std::move(headers_);
         headers_.clear();
         replaying_ = true;
@@ -276,7 +331,10 @@ void RtfReader::run()
             stack_.assign(1, GroupState());
             stack_.back().ch.font = defaultFont_;
             parse();
-            if (blockHasContent_)
+            flushBytes();
+            flushRun();
+            route(0);
+            if (docTarget_.blockHasContent)
                 endParagraph(true);
         }
     }
@@ -432,7 +490,7 @@ void RtfReader::controlWord()
         return;
     if (ignorable_) {
         ignorable_ = false;
-        if (kw != Kw::ShpPict && kw != Kw::Ud && kw != Kw::Pict && kw != Kw::FldRslt) {
+        if (kw != Kw::ShpPict && kw != Kw::Ud && kw != Kw::Pict && kw != Kw::FldRslt && kw != Kw::NestTableProps) {
             skipRestOfGroup();
             return;
         }
@@ -733,8 +791,14 @@ void RtfReader::handleWord(Kw kw, bool hasParam, int param)
     case Kw::Par:
     case Kw::Sect:
     case Kw::Page: endParagraph(kw == Kw::Par); break;
-    case Kw::Row: endParagraph(false); break;
-    case Kw::Cell: ++pendingCellTabs_; break;
+    case Kw::InTbl: s.para.intbl = true; break;
+    case Kw::Itap: s.para.itap = static_cast<int8_t>(clampInt(param, 0, kMaxTableDepth)); break;
+    case Kw::NestTableProps: s.nestProps = true; break;
+    // \cell and \row end the top-level table's cells and rows, whatever the paragraph says.
+    case Kw::Cell: endCell(1); break;
+    case Kw::NestCell: endCell(std::max(paraLevel(), 1)); break;
+    case Kw::Row: endRow(1); break;
+    case Kw::NestRow: endRow(std::max(paraLevel(), 1)); break;
     case Kw::Line: emitChar(QChar::LineSeparator); break;
     case Kw::Tab: emitChar(u'\t'); break;
     case Kw::EmDash: emitChar(0x2014); break;
@@ -747,7 +811,10 @@ void RtfReader::handleWord(Kw kw, bool hasParam, int param)
     case Kw::EmSpace: emitChar(0x2003); break;
     case Kw::EnSpace: emitChar(0x2002); break;
     case Kw::QmSpace: emitChar(0x2005); break;
-    default: break;
+    default:
+        if (kw >= Kw::TRowD && kw <= Kw::BrdrCf)
+            tableWord(kw, param);
+        break;
     }
 }
 
@@ -914,11 +981,6 @@ void RtfReader::prepareOutput()
         flushRun();
         runProps_ = props;
     }
-    startContent();
-    if (pendingCellTabs_ > 0) {
-        run_.append(QString(pendingCellTabs_, u'\t'));
-        pendingCellTabs_ = 0;
-    }
 }
 
 void RtfReader::emitText(const QChar* text, qsizetype size)
@@ -964,24 +1026,31 @@ void RtfReader::emitChar(char16_t c)
     emitText(&ch, 1);
 }
 
-void RtfReader::flushRun()
+// The text gathered so far goes where its paragraph stands: the page or a
+// table cell, at the level given (the paragraph's own unless a cell or row
+// mark says more).
+void RtfReader::flushRun(int level)
 {
     if (run_.isEmpty())
         return;
-    cursor_.insertText(run_, charFormat(runProps_));
+    route(level < 0 ? paraLevel() : level);
+    Target& t = target();
+    startContent(t);
+    insertText(t, run_, charFormat(runProps_));
     run_.clear();
 }
 
-void RtfReader::startContent()
+void RtfReader::startContent(Target& t)
 {
-    if (blockHasContent_)
+    if (t.blockHasContent)
         return;
-    blockHasContent_ = true;
-    lastBreakWasPar_ = false;
+    t.blockHasContent = true;
+    t.lastBreakWasPar = false;
+    t.brokeHere = false;
     const ParaProps& para = state().para;
-    if (para != appliedPara_) {
-        cursor_.setBlockFormat(blockFormat(para));
-        appliedPara_ = para;
+    if (para != t.appliedPara) {
+        setBlockFormat(t, blockFormat(para));
+        t.appliedPara = para;
     }
 }
 
@@ -991,17 +1060,19 @@ void RtfReader::endParagraph(bool fromPar)
         return;
     flushBytes();
     flushRun();
-    pendingCellTabs_ = 0;
+    route(paraLevel());
+    Target& t = target();
     const ParaProps& para = state().para;
     const QTextCharFormat& chars = charFormat(state().ch);
-    if (!blockHasContent_)
-        cursor_.setBlockCharFormat(chars); // an empty line is as tall as its font
-    if (para != appliedPara_)
-        cursor_.setBlockFormat(blockFormat(para));
-    cursor_.insertBlock(blockFormat(para), chars);
-    appliedPara_ = para;
-    blockHasContent_ = false;
-    lastBreakWasPar_ = fromPar;
+    if (!t.blockHasContent)
+        setBlockCharFormat(t, chars); // an empty line is as tall as its font
+    if (para != t.appliedPara)
+        setBlockFormat(t, blockFormat(para));
+    insertBlock(t, blockFormat(para), chars);
+    t.appliedPara = para;
+    t.blockHasContent = false;
+    t.lastBreakWasPar = fromPar;
+    t.brokeHere = true;
 }
 
 void RtfReader::insertImage(const QImage& image, double width, double height)
@@ -1010,29 +1081,241 @@ void RtfReader::insertImage(const QImage& image, double width, double height)
         return;
     flushBytes();
     flushRun();
-    startContent();
+    route(paraLevel());
+    Target& t = target();
+    startContent(t);
     const QUrl name(QStringLiteral("rtfimage:%1").arg(++imageCount_));
     document_->addResource(QTextDocument::ImageResource, name, QVariant(image));
     QTextImageFormat format;
     format.setName(name.toString());
     format.setWidth(width);
     format.setHeight(height);
-    cursor_.insertImage(format);
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::Image, QString(), format, QTextFormat(), nullptr});
+    else
+        cursor_.insertImage(format);
 }
 
 void RtfReader::finish()
 {
     flushBytes();
     flushRun();
+    route(0);
     if (fontOpen_)
         commitFont();
-    if (blockHasContent_) {
+    Target& t = docTarget_;
+    if (t.blockHasContent) {
         const ParaProps& para = state().para;
-        if (para != appliedPara_)
+        if (para != t.appliedPara)
             cursor_.setBlockFormat(blockFormat(para));
-    } else if (lastBreakWasPar_ && document_->blockCount() > 1) {
+    } else if (t.lastBreakWasPar && t.brokeHere) {
         // The last \par closes the last paragraph; it does not open an empty one.
         cursor_.deletePreviousChar();
+    }
+}
+
+void RtfReader::insertText(Target& t, const QString& text, const QTextCharFormat& format)
+{
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::Text, text, format, QTextFormat(), nullptr});
+    else
+        cursor_.insertText(text, format);
+}
+
+void RtfReader::setBlockFormat(Target& t, const QTextBlockFormat& format)
+{
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::BlockFormat, QString(), format, QTextFormat(), nullptr});
+    else
+        cursor_.setBlockFormat(format);
+}
+
+void RtfReader::setBlockCharFormat(Target& t, const QTextCharFormat& format)
+{
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::BlockCharFormat, QString(), format, QTextFormat(), nullptr});
+    else
+        cursor_.setBlockCharFormat(format);
+}
+
+void RtfReader::insertBlock(Target& t, const QTextBlockFormat& format, const QTextCharFormat& chars)
+{
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::Block, QString(), format, chars, nullptr});
+    else
+        cursor_.insertBlock(format, chars);
+}
+
+// ---- tables ----
+
+// Opens and closes tables until the paragraph's level is the innermost open one.
+void RtfReader::route(int level)
+{
+    if (open_.empty() && level <= 0)
+        return;
+    while (!open_.empty() && open_.back()->level > level)
+        closeTable();
+    if (level <= 0)
+        return;
+    // Any table paragraph stands in a top-level table; deeper than that, a
+    // level the file skipped is one table nested in the current cell, as deep
+    // as the file says it is.
+    if (open_.empty())
+        open_.push_back(std::make_unique<OpenTable>(1));
+    if (open_.back()->level < level)
+        open_.push_back(std::make_unique<OpenTable>(level));
+}
+
+void RtfReader::closeCell(OpenTable& table, bool atCellMark)
+{
+    Target& t = table.target;
+    if (!t.blockHasContent && t.lastBreakWasPar && t.brokeHere && !table.cell.empty()
+        && table.cell.back().kind == rtf::Op::Kind::Block) {
+        // "text\par\cell": the \par closes the cell's last paragraph.
+        table.cell.pop_back();
+    } else if (atCellMark && t.blockHasContent && state().para != t.appliedPara) {
+        setBlockFormat(t, blockFormat(state().para));
+    }
+    table.row.cells.push_back(std::move(table.cell));
+    table.cell.clear();
+    t = Target();
+    t.ops = &table.cell;
+    if (table.row.cells.size() >= static_cast<size_t>(rtf::kMaxCellsPerRow))
+        closeRow(table);
+}
+
+void RtfReader::closeRow(OpenTable& table)
+{
+    if (table.row.cells.empty())
+        return;
+    table.row.def = rowDefs_[std::clamp(table.level, 1, kMaxTableDepth)];
+    table.table->rows.push_back(std::move(table.row));
+    table.row = rtf::RowModel();
+}
+
+void RtfReader::endCell(int level)
+{
+    flushBytes();
+    flushRun(std::max(paraLevel(), level));
+    route(level);
+    closeCell(*open_.back(), true);
+}
+
+void RtfReader::endRow(int level)
+{
+    flushBytes();
+    flushRun(std::max(paraLevel(), level));
+    route(level);
+    OpenTable& table = *open_.back();
+    if (!table.cell.empty() || table.target.blockHasContent)
+        closeCell(table, true); // its last cell had no \cell
+    closeRow(table);
+}
+
+// The innermost table is complete: it goes into the cell or page around it.
+void RtfReader::closeTable()
+{
+    std::unique_ptr<OpenTable> table = std::move(open_.back());
+    open_.pop_back();
+    if (!table->cell.empty() || table->target.blockHasContent)
+        closeCell(*table, false);
+    closeRow(*table);
+    if (table->table->rows.empty())
+        return;
+    Target& parent = target();
+    if (parent.brokeHere) {
+        // Qt keeps a table apart from the paragraphs around it: the break
+        // that ended the paragraph before would show as an empty line.
+        if (parent.ops) {
+            if (!parent.ops->empty() && parent.ops->back().kind == rtf::Op::Kind::Block)
+                parent.ops->pop_back();
+        } else {
+            cursor_.deletePreviousChar();
+        }
+    }
+    if (parent.ops)
+        parent.ops->push_back({rtf::Op::Kind::Table, QString(), QTextFormat(), QTextFormat(), std::move(table->table)});
+    else
+        rtf::insertTable(cursor_, *table->table, tableContext_);
+    rtf::Ops* ops = parent.ops;
+    parent = Target(); // the plain block after the table
+    parent.ops = ops;
+}
+
+rtf::Border* RtfReader::currentBorder()
+{
+    if (borderEdge_ >= 0 && borderEdge_ < 4)
+        return &pendingCell_.border[borderEdge_];
+    if (borderEdge_ >= 4 && borderEdge_ < 10)
+        return &rowDefs_[defLevel_].border[borderEdge_ - 4];
+    return nullptr;
+}
+
+void RtfReader::tableWord(Kw kw, int param)
+{
+    rtf::RowDef& row = rowDefs_[defLevel_];
+    switch (kw) {
+    case Kw::TRowD:
+        // Nested tables define their rows in \nesttableprops, after the row's cells.
+        defLevel_ = state().nestProps ? std::clamp(paraLevel(), 2, kMaxTableDepth) : 1;
+        rowDefs_[defLevel_] = rtf::RowDef();
+        pendingCell_ = rtf::CellDef();
+        borderEdge_ = -1;
+        break;
+    case Kw::CellX:
+        pendingCell_.right = clampInt(param, -rtf::kMaxTwips, rtf::kMaxTwips);
+        if (row.cells.size() < static_cast<size_t>(rtf::kMaxCellsPerRow))
+            row.cells.push_back(pendingCell_);
+        pendingCell_ = rtf::CellDef();
+        borderEdge_ = -1;
+        break;
+    case Kw::TrLeft: row.left = clampInt(param, -rtf::kMaxTwips, rtf::kMaxTwips); break;
+    case Kw::TrGaph: row.gap = clampInt(param, 0, 31680); break;
+    case Kw::TrQl: row.align = 0; break;
+    case Kw::TrQc: row.align = 1; break;
+    case Kw::TrQr: row.align = 2; break;
+    case Kw::TrPaddT: row.padding[rtf::Top] = clampInt(param, 0, 31680); break;
+    case Kw::TrPaddL: row.padding[rtf::Left] = clampInt(param, 0, 31680); break;
+    case Kw::TrPaddB: row.padding[rtf::Bottom] = clampInt(param, 0, 31680); break;
+    case Kw::TrPaddR: row.padding[rtf::Right] = clampInt(param, 0, 31680); break;
+    case Kw::ClMgf: pendingCell_.hmerge = 1; break;
+    case Kw::ClMrg: pendingCell_.hmerge = 2; break;
+    case Kw::ClVmgf: pendingCell_.vmerge = 1; break;
+    case Kw::ClVmrg: pendingCell_.vmerge = 2; break;
+    case Kw::ClVertAlT: pendingCell_.valign = 0; break;
+    case Kw::ClVertAlC: pendingCell_.valign = 1; break;
+    case Kw::ClVertAlB: pendingCell_.valign = 2; break;
+    case Kw::ClCbPat: pendingCell_.shading = clampInt(param, 0, 65535); break;
+    case Kw::ClBrdrT: borderEdge_ = rtf::Top; break;
+    case Kw::ClBrdrL: borderEdge_ = rtf::Left; break;
+    case Kw::ClBrdrB: borderEdge_ = rtf::Bottom; break;
+    case Kw::ClBrdrR: borderEdge_ = rtf::Right; break;
+    case Kw::TrBrdrT: borderEdge_ = 4 + rtf::Top; break;
+    case Kw::TrBrdrL: borderEdge_ = 4 + rtf::Left; break;
+    case Kw::TrBrdrB: borderEdge_ = 4 + rtf::Bottom; break;
+    case Kw::TrBrdrR: borderEdge_ = 4 + rtf::Right; break;
+    case Kw::TrBrdrH: borderEdge_ = 4 + rtf::Horizontal; break;
+    case Kw::TrBrdrV: borderEdge_ = 4 + rtf::Vertical; break;
+    case Kw::OtherBorder: borderEdge_ = -1; break;
+    default: break;
+    }
+    if (kw >= Kw::ClBrdrT && kw <= Kw::TrBrdrV) {
+        if (rtf::Border* border = currentBorder())
+            border->given = true;
+        return;
+    }
+    rtf::Border* border = currentBorder();
+    if (!border)
+        return;
+    switch (kw) {
+    case Kw::BrdrSingle: border->style = rtf::LineStyle::Single; break;
+    case Kw::BrdrDouble: border->style = rtf::LineStyle::Double; break;
+    case Kw::BrdrDotted: border->style = rtf::LineStyle::Dotted; break;
+    case Kw::BrdrDashed: border->style = rtf::LineStyle::Dashed; break;
+    case Kw::BrdrNone: border->style = rtf::LineStyle::None; break;
+    case Kw::BrdrW: border->width = clampInt(param, 0, 1440); break;
+    case Kw::BrdrCf: border->color = clampInt(param, 0, 65535); break;
+    default: break;
     }
 }
 
