@@ -237,7 +237,8 @@ private:
     void emitLatin1(const char* text, qsizetype size);
     void emitChar(char16_t c);
     void prepareOutput();
-    void flushRun(int level = -1);
+    void closeRun();
+    void flushParagraph(int level = -1);
     Target& target() { return open_.empty() ? docTarget_ : open_.back()->target; }
     void startContent(Target& target);
     void endParagraph(bool fromPar);
@@ -296,6 +297,9 @@ private:
     bool leadOpen_ = false; // the last byte was a lead byte waiting for its trail
     QString run_;
     CharProps runProps_;
+    // The runs of the paragraph being read: where it goes (page or table cell)
+    // is known only at its end, when its properties are complete.
+    std::vector<std::pair<QString, CharProps>> paraRuns_;
     Target docTarget_;
 
     // tables
@@ -311,7 +315,7 @@ void RtfReader::run()
 {
     parse();
     flushBytes();
-    flushRun();
+    flushParagraph();
     route(0);
     if (!headers_.empty() && document_->toPlainText().trimmed().isEmpty()) {
         // A document whose only text is in its page header still has something to show.
@@ -332,7 +336,7 @@ void RtfReader::run()
             stack_.back().ch.font = defaultFont_;
             parse();
             flushBytes();
-            flushRun();
+            flushParagraph();
             route(0);
             if (docTarget_.blockHasContent)
                 endParagraph(true);
@@ -978,7 +982,7 @@ void RtfReader::prepareOutput()
 {
     const CharProps& props = state().ch;
     if (props != runProps_) {
-        flushRun();
+        closeRun();
         runProps_ = props;
     }
 }
@@ -1026,18 +1030,27 @@ void RtfReader::emitChar(char16_t c)
     emitText(&ch, 1);
 }
 
-// The text gathered so far goes where its paragraph stands: the page or a
+void RtfReader::closeRun()
+{
+    if (!run_.isEmpty())
+        paraRuns_.emplace_back(std::move(run_), runProps_);
+    run_.clear();
+}
+
+// The paragraph's text so far goes where the paragraph stands: the page or a
 // table cell, at the level given (the paragraph's own unless a cell or row
 // mark says more).
-void RtfReader::flushRun(int level)
+void RtfReader::flushParagraph(int level)
 {
-    if (run_.isEmpty())
+    closeRun();
+    if (paraRuns_.empty())
         return;
     route(level < 0 ? paraLevel() : level);
     Target& t = target();
     startContent(t);
-    insertText(t, run_, charFormat(runProps_));
-    run_.clear();
+    for (const auto& [text, props] : paraRuns_)
+        insertText(t, text, charFormat(props));
+    paraRuns_.clear();
 }
 
 void RtfReader::startContent(Target& t)
@@ -1059,7 +1072,7 @@ void RtfReader::endParagraph(bool fromPar)
     if (state().dest != Dest::Text)
         return;
     flushBytes();
-    flushRun();
+    flushParagraph();
     route(paraLevel());
     Target& t = target();
     const ParaProps& para = state().para;
@@ -1080,7 +1093,7 @@ void RtfReader::insertImage(const QImage& image, double width, double height)
     if (state().ch.hidden)
         return;
     flushBytes();
-    flushRun();
+    flushParagraph();
     route(paraLevel());
     Target& t = target();
     startContent(t);
@@ -1099,7 +1112,7 @@ void RtfReader::insertImage(const QImage& image, double width, double height)
 void RtfReader::finish()
 {
     flushBytes();
-    flushRun();
+    flushParagraph();
     route(0);
     if (fontOpen_)
         commitFont();
@@ -1196,7 +1209,7 @@ void RtfReader::closeRow(OpenTable& table)
 void RtfReader::endCell(int level)
 {
     flushBytes();
-    flushRun(std::max(paraLevel(), level));
+    flushParagraph(std::max(paraLevel(), level));
     route(level);
     closeCell(*open_.back(), true);
 }
@@ -1204,7 +1217,7 @@ void RtfReader::endCell(int level)
 void RtfReader::endRow(int level)
 {
     flushBytes();
-    flushRun(std::max(paraLevel(), level));
+    flushParagraph(std::max(paraLevel(), level));
     route(level);
     OpenTable& table = *open_.back();
     if (!table.cell.empty() || table.target.blockHasContent)
@@ -1263,13 +1276,13 @@ void RtfReader::tableWord(Kw kw, int param)
         borderEdge_ = -1;
         break;
     case Kw::CellX:
-        pendingCell_.right = clampInt(param, -rtf::kMaxTwips, rtf::kMaxTwips);
+        pendingCell_.right = param; // bounded where the table is built
         if (row.cells.size() < static_cast<size_t>(rtf::kMaxCellsPerRow))
             row.cells.push_back(pendingCell_);
         pendingCell_ = rtf::CellDef();
         borderEdge_ = -1;
         break;
-    case Kw::TrLeft: row.left = clampInt(param, -rtf::kMaxTwips, rtf::kMaxTwips); break;
+    case Kw::TrLeft: row.left = param; break;
     case Kw::TrGaph: row.gap = clampInt(param, 0, 31680); break;
     case Kw::TrQl: row.align = 0; break;
     case Kw::TrQc: row.align = 1; break;

@@ -20,8 +20,6 @@ constexpr int kTwipsPerPixel = 15; // 96 dots an inch
 constexpr int kMaxTableDepth = 16;
 // Word allows 63 cells a row; a longer row goes on in a new row.
 constexpr int kMaxCellsPerRow = 1024;
-// Twice the widest page Word allows.
-constexpr int kMaxTwips = 63360;
 
 enum class LineStyle : uint8_t { None, Single, Double, Dotted, Dashed };
 

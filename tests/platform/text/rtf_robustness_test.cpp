@@ -235,6 +235,9 @@ TEST(RtfRobustness, MalformedTablesKeepTheirText)
          "{\\rtf1{\\fonttbl\\cell\\row}{\\header \\trowd\\cellx100\\pard\\intbl h\\cell\\row}"
          "\\trowd\\cellx1000\\pard\\intbl\\cell\\row}",
          {"h"}, 1},
+        {"no \\intbl and formatting inside cells",
+         "{\\rtf1\\trowd\\cellx1000\\cellx2000 {\\b A}{\\i B}\\cell {\\i x} y\\cell\\row\\pard after}",
+         {"AB", "x y", "after"}, 1},
         {"marks and nothing else", "{\\rtf1\\row\\cell\\nestcell\\nestrow\\intbl\\itap3\\cell}", {}, 1},
     };
     for (const Case& c : cases) {

@@ -149,6 +149,8 @@ TEST(RtfTables, CorpusTablesKeepRowsColumnsWidthsAndCells)
     const CorpusTable cases[] = {
         // Four cells a row but one \cellx: the others get a default inch.
         {"pandoc/table_simple.rtf", {{-1, 2, 4, {722.4, 96, 96, 96}}}, {{0, 0, 0, "A"}, {0, 1, 3, "H"}}},
+        // \intbl after each cell's text.
+        {"striprtf/rtf/minimal_table.rtf", {{-1, 1, 3, {66.67, 66.67, 66.67}}}, {{0, 0, 0, "cell 1"}, {0, 0, 2, "cell 3"}}},
         {"toxy/Simple table.rtf",
          {{-1, 3, 3, {189.33, 189.4, 189.4}}},
          {{0, 0, 0, "1111111111111"}, {0, 1, 1, "5555555555"}, {0, 2, 2, "99999999999"}}},
