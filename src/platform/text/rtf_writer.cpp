@@ -408,8 +408,8 @@ void RtfWriter::writeRowDefinition(QByteArray& out, const QTextTable* table, int
     const QTextTableFormat format = table->format();
     // The row's padding is that of its first own cell: a cell merged down from above keeps its own row's.
     QTextTableCell own = table->cellAt(row, 0);
-    for (int c = 0; c < table->columns() && own.row() != row; c += std::max(1, own.columnSpan()))
-        own = table->cellAt(row, c);
+    while (own.row() != row && own.column() + own.columnSpan() < table->columns())
+        own = table->cellAt(row, own.column() + own.columnSpan());
     const QTextTableCellFormat first = own.format().toTableCellFormat();
     const auto padding = [&format](const QTextTableCellFormat& cell, QTextFormat::Property property) {
         return twips(cell.hasProperty(property) ? cell.doubleProperty(property) : format.cellPadding());
