@@ -8,7 +8,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 
 namespace platform {
 
@@ -56,10 +59,32 @@ void RichTextBox::setTextRTF(const QByteArray& rtf)
     moveCursor(QTextCursor::Start);
 }
 
+namespace {
+
+// The table cell a block stands in, as its cell's first position; -1 outside tables.
+int cellOf(const QTextBlock& block)
+{
+    const QTextTable* table = QTextCursor(block).currentTable();
+    return table ? table->cellAt(block.position()).firstPosition() : -1;
+}
+
+} // namespace
+
 QString RichTextBox::Text() const
 {
+    // Each table cell is read on its own: a blank line, where the voice pauses
+    // as it does not at a single line break, parts it from the cell before and
+    // from the text around the table.
+    const bool tables = !document()->rootFrame()->childFrames().isEmpty();
+    int cell = -1;
     QString text;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (tables) {
+            const int blockCell = cellOf(block);
+            if (blockCell != cell && block != document()->begin())
+                text += QLatin1String("\r\n");
+            cell = blockCell;
+        }
         if (block != document()->begin())
             text += QLatin1String("\r\n");
         QString line = block.text();

@@ -21,7 +21,8 @@ public:
     QByteArray TextRTF() const;
     void setTextRTF(const QByteArray& rtf);
 
-    // Plain text, paragraphs separated by CR LF.
+    // Plain text, paragraphs separated by CR LF; table cells in reading order,
+    // each parted from the next by a blank line.
     QString Text() const;
     void setText(const QString& text);
 

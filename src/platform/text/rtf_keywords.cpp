@@ -30,7 +30,21 @@ const std::unordered_map<std::string_view, Kw>& table()
             {"fi", Kw::Fi}, {"sb", Kw::Sb}, {"sa", Kw::Sa},
 
             {"par", Kw::Par}, {"line", Kw::Line}, {"tab", Kw::Tab}, {"page", Kw::Page}, {"sect", Kw::Sect},
-            {"cell", Kw::Cell}, {"nestcell", Kw::Cell}, {"row", Kw::Row}, {"nestrow", Kw::Row},
+            {"trowd", Kw::TRowD}, {"cellx", Kw::CellX}, {"intbl", Kw::InTbl}, {"itap", Kw::Itap},
+            {"cell", Kw::Cell}, {"nestcell", Kw::NestCell}, {"row", Kw::Row}, {"nestrow", Kw::NestRow},
+            {"nesttableprops", Kw::NestTableProps}, {"trleft", Kw::TrLeft}, {"trgaph", Kw::TrGaph},
+            {"trql", Kw::TrQl}, {"trqc", Kw::TrQc}, {"trqr", Kw::TrQr}, {"trpaddl", Kw::TrPaddL},
+            {"trpaddr", Kw::TrPaddR}, {"trpaddt", Kw::TrPaddT}, {"trpaddb", Kw::TrPaddB},
+            {"clmgf", Kw::ClMgf}, {"clmrg", Kw::ClMrg}, {"clvmgf", Kw::ClVmgf}, {"clvmrg", Kw::ClVmrg},
+            {"clvertalt", Kw::ClVertAlT}, {"clvertalc", Kw::ClVertAlC}, {"clvertalb", Kw::ClVertAlB},
+            {"clcbpat", Kw::ClCbPat},
+            {"clbrdrt", Kw::ClBrdrT}, {"clbrdrl", Kw::ClBrdrL}, {"clbrdrb", Kw::ClBrdrB}, {"clbrdrr", Kw::ClBrdrR},
+            {"trbrdrt", Kw::TrBrdrT}, {"trbrdrl", Kw::TrBrdrL}, {"trbrdrb", Kw::TrBrdrB}, {"trbrdrr", Kw::TrBrdrR},
+            {"trbrdrh", Kw::TrBrdrH}, {"trbrdrv", Kw::TrBrdrV},
+            {"brdrdb", Kw::BrdrDouble}, {"brdrdot", Kw::BrdrDotted}, {"brdrdash", Kw::BrdrDashed},
+            {"brdrdashsm", Kw::BrdrDashed}, {"brdrdashd", Kw::BrdrDashed}, {"brdrdashdd", Kw::BrdrDashed},
+            {"brdrnone", Kw::BrdrNone}, {"brdrnil", Kw::BrdrNone}, {"brdrtbl", Kw::BrdrNone},
+            {"brdrw", Kw::BrdrW}, {"brdrcf", Kw::BrdrCf},
             {"emdash", Kw::EmDash}, {"endash", Kw::EnDash}, {"bullet", Kw::Bullet},
             {"lquote", Kw::LQuote}, {"rquote", Kw::RQuote}, {"ldblquote", Kw::LDblQuote},
             {"rdblquote", Kw::RDblQuote}, {"emspace", Kw::EmSpace}, {"enspace", Kw::EnSpace},
@@ -47,6 +61,15 @@ const std::unordered_map<std::string_view, Kw>& table()
                                "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash",
                                "ululdbwave", "ulw", "ulwave"})
             m.emplace(ul, Kw::Ul);
+        // Paragraph, character and picture borders: their \brdr words must not reach a table cell.
+        for (const char* edge : {"brdrt", "brdrl", "brdrb", "brdrr", "brdrbtw", "brdrbar", "box", "chbrdr"})
+            m.emplace(edge, Kw::OtherBorder);
+        // Every other line style is drawn as a single line.
+        for (const char* line : {"brdrs", "brdrth", "brdrsh", "brdrhair", "brdrtriple", "brdrtnthsg", "brdrthtnsg",
+                                 "brdrtnthtnsg", "brdrtnthmg", "brdrthtnmg", "brdrtnthtnmg", "brdrtnthlg",
+                                 "brdrthtnlg", "brdrtnthtnlg", "brdrwavy", "brdrwavydb", "brdrdashdotstr",
+                                 "brdremboss", "brdrengrave", "brdroutset", "brdrinset", "brdrframe"})
+            m.emplace(line, Kw::BrdrSingle);
         // Destinations that hold no body text (or text the page does not show).
         for (const char* dest :
              {"stylesheet", "info", "footnote", "fldinst", "listtable", "listoverridetable", "pntxta", "pntxtb", "pn",
@@ -57,7 +80,7 @@ const std::unordered_map<std::string_view, Kw>& table()
               "subject", "keywords", "doccomm", "comment", "company", "category", "manager", "hlinkbase",
               "buptim", "creatim", "printim", "revtim", "userprops", "docvar", "do", "shpinst", "picprop",
               "blipuid", "fchars", "lchars", "mmathPr", "wgrffmtfilter", "passwordhash", "protusertbl",
-              "txe", "rxe", "ftncn", "aftncn", "pnseclvl", "fldtype"})
+              "txe", "rxe", "ftncn", "aftncn", "pnseclvl", "fldtype", "nonesttables"})
             m.emplace(dest, Kw::SkipDest);
         for (const char* dest : {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"})
             m.emplace(dest, Kw::HeaderDest);

@@ -24,8 +24,15 @@ enum class Kw : uint8_t {
     // paragraph formatting
     Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa,
     // breaks and special characters
-    Par, Line, Tab, Page, Sect, Cell, Row,
+    Par, Line, Tab, Page, Sect,
     EmDash, EnDash, Bullet, LQuote, RQuote, LDblQuote, RDblQuote, EmSpace, EnSpace, QmSpace,
+    // tables: rows, cells, nesting
+    TRowD, CellX, InTbl, Itap, Cell, NestCell, Row, NestRow, NestTableProps,
+    TrLeft, TrGaph, TrQl, TrQc, TrQr, TrPaddL, TrPaddR, TrPaddT, TrPaddB,
+    ClMgf, ClMrg, ClVmgf, ClVmrg, ClVertAlT, ClVertAlC, ClVertAlB, ClCbPat,
+    // borders: which edge the following \brdr words describe, then the line
+    ClBrdrT, ClBrdrL, ClBrdrB, ClBrdrR, TrBrdrT, TrBrdrL, TrBrdrB, TrBrdrR, TrBrdrH, TrBrdrV, OtherBorder,
+    BrdrSingle, BrdrDouble, BrdrDotted, BrdrDashed, BrdrNone, BrdrW, BrdrCf,
     // pictures
     PngBlip, JpegBlip, OtherPicture, PicW, PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
 };

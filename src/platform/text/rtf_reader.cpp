@@ -4,6 +4,7 @@
 #include "platform/text/codepage.h"
 #include "platform/text/rtf.h"
 #include "platform/text/rtf_keywords.h"
+#include "platform/text/rtf_table.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,11 +31,12 @@ bool looksLikeRtf(const QByteArray& bytes)
 namespace {
 
 using rtf::Kw;
+using rtf::kMaxTableDepth;
+using rtf::kTwipsPerPixel;
 
 // Deeper groups than this are read as if their braces were not there: a
 // megabyte of "{" must not cost a megabyte of saved states.
 constexpr int kMaxDepth = 1000;
-constexpr int kTwipsPerPixel = 15; // 96 dots an inch
 constexpr int kDefaultHalfPoints = 24;
 constexpr int kMaxImageSide = 8192;
 // Decoded pictures stay in the document; a document full of huge ones must not exhaust memory.
@@ -89,6 +92,11 @@ struct ParaProps {
     int fi = 0;
     int sb = 0;
     int sa = 0;
+    // Where the paragraph stands, not how it looks: left out of the comparison.
+    bool intbl = false; // in a table cell
+    int8_t itap = 0;    // table nesting level, 0 = the page itself
+
+    int tableLevel() const { return std::max<int>(itap, intbl ? 1 : 0); }
 
     bool operator==(const ParaProps& o) const
     {
@@ -105,6 +113,30 @@ struct GroupState {
     int uc = 1;                 // characters that stand in for each \uN
     bool dbch = false;          // Word marks double-byte runs with \dbch
     bool ownsDest = false;      // this group opened its destination
+    bool nestProps = false;     // in {\*\nesttableprops}: row definitions of a nested table
+};
+
+// Where paragraphs go: straight into the document, or into a table cell whose
+// content is kept as steps until its table has ended.
+struct Target {
+    rtf::Ops* ops = nullptr; // null: the document
+    ParaProps appliedPara;   // the current block's format
+    bool blockHasContent = false;
+    bool lastBreakWasPar = false;
+    bool brokeHere = false; // the current, still empty, block was opened by a paragraph break
+};
+
+// A table still being read, one per nesting level.
+struct OpenTable {
+    explicit OpenTable(int nestingLevel) : level(nestingLevel) { target.ops = &cell; }
+    OpenTable(const OpenTable&) = delete;
+    OpenTable& operator=(const OpenTable&) = delete;
+
+    int level; // the nesting level the file gave it
+    std::unique_ptr<rtf::TableModel> table = std::make_unique<rtf::TableModel>();
+    rtf::RowModel row; // the row being read
+    rtf::Ops cell;     // the cell being read
+    Target target;     // writes into cell
 };
 
 struct FontEntry {
@@ -152,20 +184,25 @@ bool isUnwantedChar(char16_t c)
 
 class RtfReader {
 public:
-    // Into a document, or (document null) into plain text only.
-    RtfReader(const QByteArray& rtf, QTextDocument* document, QString* plain)
+    // Into a document, or (document null) into plain text only. Pictures are
+    // decoded only for a document that shows them.
+    RtfReader(const QByteArray& rtf, QTextDocument* document, QString* plain, bool pictures = true)
         : p_(rtf.constData()), end_(rtf.constData() + rtf.size()), document_(document), plain_(plain),
-          cursor_(document ? QTextCursor(document) : QTextCursor())
+          cursor_(document ? QTextCursor(document) : QTextCursor()), pictures_(document && pictures)
     {
         stack_.reserve(64);
         stack_.push_back(GroupState());
+        tableContext_.colors = &colors_;
     }
 
     void run();
+    // Plain text only: a table was met, and its text was not kept.
+    bool tableSkipped() const { return tableSkipped_; }
 
 private:
     void parse();
     GroupState& state() { return stack_.back(); }
+    const GroupState& state() const { return stack_.back(); }
 
     // parsing
     void beginGroup();
@@ -187,6 +224,17 @@ private:
     void pictData(const char* text, qsizetype size);
     void finishPicture();
 
+    // tables
+    void tableWord(Kw kw, int param);
+    rtf::Border* currentBorder();
+    int paraLevel() const { return std::min(state().para.tableLevel(), kMaxTableDepth); }
+    void route(int level);
+    void closeTable();
+    void endCell(int level);
+    void endRow(int level);
+    void closeCell(OpenTable& table, bool atCellMark);
+    void closeRow(OpenTable& table);
+
     // output
     void addByte(unsigned char byte);
     void flushBytes();
@@ -194,11 +242,18 @@ private:
     void emitLatin1(const char* text, qsizetype size);
     void emitChar(char16_t c);
     void prepareOutput();
-    void flushRun();
-    void startContent();
+    void closeRun();
+    void flushParagraph(int level = -1);
+    Target& target() { return open_.empty() ? docTarget_ : open_.back()->target; }
+    void startContent(Target& target);
     void endParagraph(bool fromPar);
     void insertImage(const QImage& image, double width, double height);
     void finish();
+    void insertText(Target& target, const QString& text, const QTextCharFormat& format);
+    void setBlockFormat(Target& target, const QTextBlockFormat& format);
+    void setBlockCharFormat(Target& target, const QTextCharFormat& format);
+    void insertBlock(Target& target, const QTextBlockFormat& format, const QTextCharFormat& chars);
+    void deletePreviousChar();
     int codePageFor(const GroupState& s) const;
     const QTextCharFormat& charFormat(const CharProps& props);
     QTextBlockFormat blockFormat(const ParaProps& props) const;
@@ -208,6 +263,9 @@ private:
     QTextDocument* document_;
     QString* plain_;
     QTextCursor cursor_;
+    bool pictures_;
+    bool pictureSeen_ = false;  // a picture left out
+    bool tableSkipped_ = false; // plain text only
 
     std::vector<GroupState> stack_;
     int flatDepth_ = 0;     // groups beyond kMaxDepth, read without their own state
@@ -238,7 +296,6 @@ private:
 
     PictState pict_;
     int imageCount_ = 0;
-    bool pictureSeen_ = false; // plain text only
     qint64 imagePixels_ = 0; // decoded so far in this document
 
     // header and footer groups, read when the body turns out to have no text
@@ -250,19 +307,28 @@ private:
     bool leadOpen_ = false; // the last byte was a lead byte waiting for its trail
     QString run_;
     CharProps runProps_;
-    int pendingCellTabs_ = 0;
-    bool blockHasContent_ = false;
-    bool lastBreakWasPar_ = false;
-    ParaProps appliedPara_;
+    // The runs of the paragraph being read: where it goes (page or table cell)
+    // is known only at its end, when its properties are complete.
+    std::vector<std::pair<QString, CharProps>> paraRuns_;
+    Target docTarget_;
+
+    // tables
+    std::vector<std::unique_ptr<OpenTable>> open_; // outermost first
+    rtf::RowDef rowDefs_[kMaxTableDepth + 1];      // the last row definition of each nesting level
+    int defLevel_ = 1;                             // the level \trowd last defined a row for
+    rtf::CellDef pendingCell_;                     // what the next \cellx closes
+    int borderEdge_ = -1; // what \brdr words describe: 0-3 the cell's edges, 4-9 the row's, -1 nothing of ours
+    rtf::TableContext tableContext_;
 };
 
 void RtfReader::run()
 {
     parse();
     flushBytes();
-    flushRun();
-    const bool bodyBlank = plain_ ? plain_->trimmed().isEmpty() && !pictureSeen_
-                                  : document_->toPlainText().trimmed().isEmpty();
+    flushParagraph();
+    route(0);
+    const bool bodyBlank = !pictureSeen_ && (plain_ ? plain_->trimmed().isEmpty()
+                                                    : document_->toPlainText().trimmed().isEmpty());
     if (!headers_.empty() && bodyBlank) {
         // A document whose only text is in its page header still has something to show.
         if (plain_) {
@@ -272,8 +338,7 @@ void RtfReader::run()
             cursor_.removeSelectedText();
             cursor_.setBlockFormat(QTextBlockFormat());
         }
-        appliedPara_ = ParaProps();
-        blockHasContent_ = false;
+        docTarget_ = Target();
         const auto ranges = std::move(headers_);
         headers_.clear();
         replaying_ = true;
@@ -286,7 +351,10 @@ void RtfReader::run()
             stack_.assign(1, GroupState());
             stack_.back().ch.font = defaultFont_;
             parse();
-            if (blockHasContent_)
+            flushBytes();
+            flushParagraph();
+            route(0);
+            if (docTarget_.blockHasContent)
                 endParagraph(true);
         }
     }
@@ -442,7 +510,7 @@ void RtfReader::controlWord()
         return;
     if (ignorable_) {
         ignorable_ = false;
-        if (kw != Kw::ShpPict && kw != Kw::Ud && kw != Kw::Pict && kw != Kw::FldRslt) {
+        if (kw != Kw::ShpPict && kw != Kw::Ud && kw != Kw::Pict && kw != Kw::FldRslt && kw != Kw::NestTableProps) {
             skipRestOfGroup();
             return;
         }
@@ -743,8 +811,14 @@ void RtfReader::handleWord(Kw kw, bool hasParam, int param)
     case Kw::Par:
     case Kw::Sect:
     case Kw::Page: endParagraph(kw == Kw::Par); break;
-    case Kw::Row: endParagraph(false); break;
-    case Kw::Cell: ++pendingCellTabs_; break;
+    case Kw::InTbl: s.para.intbl = true; break;
+    case Kw::Itap: s.para.itap = static_cast<int8_t>(clampInt(param, 0, kMaxTableDepth)); break;
+    case Kw::NestTableProps: s.nestProps = true; break;
+    // \cell and \row end the top-level table's cells and rows, whatever the paragraph says.
+    case Kw::Cell: endCell(1); break;
+    case Kw::NestCell: endCell(std::max(paraLevel(), 1)); break;
+    case Kw::Row: endRow(1); break;
+    case Kw::NestRow: endRow(std::max(paraLevel(), 1)); break;
     case Kw::Line: emitChar(QChar::LineSeparator); break;
     case Kw::Tab: emitChar(u'\t'); break;
     case Kw::EmDash: emitChar(0x2014); break;
@@ -757,7 +831,10 @@ void RtfReader::handleWord(Kw kw, bool hasParam, int param)
     case Kw::EmSpace: emitChar(0x2003); break;
     case Kw::EnSpace: emitChar(0x2002); break;
     case Kw::QmSpace: emitChar(0x2005); break;
-    default: break;
+    default:
+        if (kw >= Kw::TRowD && kw <= Kw::BrdrCf)
+            tableWord(kw, param);
+        break;
     }
 }
 
@@ -861,7 +938,7 @@ void RtfReader::finishPicture()
 {
     PictState pict = std::move(pict_);
     pict_ = PictState();
-    if (plain_) {
+    if (!pictures_) {
         // Pictures are no text: nothing to decode, only noted so the body is not taken for blank.
         pictureSeen_ = pictureSeen_ || ((pict.kind == PictKind::Png || pict.kind == PictKind::Jpeg) && !pict.data.isEmpty());
         return;
@@ -926,13 +1003,8 @@ void RtfReader::prepareOutput()
 {
     const CharProps& props = state().ch;
     if (props != runProps_) {
-        flushRun();
+        closeRun();
         runProps_ = props;
-    }
-    startContent();
-    if (pendingCellTabs_ > 0) {
-        run_.append(QString(pendingCellTabs_, u'\t'));
-        pendingCellTabs_ = 0;
     }
 }
 
@@ -979,28 +1051,40 @@ void RtfReader::emitChar(char16_t c)
     emitText(&ch, 1);
 }
 
-void RtfReader::flushRun()
+void RtfReader::closeRun()
 {
-    if (run_.isEmpty())
-        return;
-    if (plain_)
-        plain_->append(run_);
-    else
-        cursor_.insertText(run_, charFormat(runProps_));
+    if (!run_.isEmpty())
+        paraRuns_.emplace_back(std::move(run_), runProps_);
     run_.clear();
 }
 
-void RtfReader::startContent()
+// The paragraph's text so far goes where the paragraph stands: the page or a
+// table cell, at the level given (the paragraph's own unless a cell or row
+// mark says more).
+void RtfReader::flushParagraph(int level)
 {
-    if (blockHasContent_)
+    closeRun();
+    if (paraRuns_.empty())
         return;
-    blockHasContent_ = true;
-    lastBreakWasPar_ = false;
+    route(level < 0 ? paraLevel() : level);
+    Target& t = target();
+    startContent(t);
+    for (const auto& [text, props] : paraRuns_)
+        insertText(t, text, charFormat(props));
+    paraRuns_.clear();
+}
+
+void RtfReader::startContent(Target& t)
+{
+    if (t.blockHasContent)
+        return;
+    t.blockHasContent = true;
+    t.lastBreakWasPar = false;
+    t.brokeHere = false;
     const ParaProps& para = state().para;
-    if (para != appliedPara_) {
-        if (!plain_)
-            cursor_.setBlockFormat(blockFormat(para));
-        appliedPara_ = para;
+    if (para != t.appliedPara) {
+        setBlockFormat(t, blockFormat(para));
+        t.appliedPara = para;
     }
 }
 
@@ -1009,22 +1093,20 @@ void RtfReader::endParagraph(bool fromPar)
     if (state().dest != Dest::Text)
         return;
     flushBytes();
-    flushRun();
-    pendingCellTabs_ = 0;
+    flushParagraph();
+    route(paraLevel());
+    Target& t = target();
     const ParaProps& para = state().para;
-    if (plain_) {
-        plain_->append(u'\n');
-    } else {
-        const QTextCharFormat& chars = charFormat(state().ch);
-        if (!blockHasContent_)
-            cursor_.setBlockCharFormat(chars); // an empty line is as tall as its font
-        if (para != appliedPara_)
-            cursor_.setBlockFormat(blockFormat(para));
-        cursor_.insertBlock(blockFormat(para), chars);
-    }
-    appliedPara_ = para;
-    blockHasContent_ = false;
-    lastBreakWasPar_ = fromPar;
+    const QTextCharFormat& chars = charFormat(state().ch);
+    if (!t.blockHasContent)
+        setBlockCharFormat(t, chars); // an empty line is as tall as its font
+    if (para != t.appliedPara)
+        setBlockFormat(t, blockFormat(para));
+    insertBlock(t, blockFormat(para), chars);
+    t.appliedPara = para;
+    t.blockHasContent = false;
+    t.lastBreakWasPar = fromPar;
+    t.brokeHere = true;
 }
 
 void RtfReader::insertImage(const QImage& image, double width, double height)
@@ -1032,33 +1114,256 @@ void RtfReader::insertImage(const QImage& image, double width, double height)
     if (state().ch.hidden)
         return;
     flushBytes();
-    flushRun();
-    startContent();
+    flushParagraph();
+    route(paraLevel());
+    Target& t = target();
+    startContent(t);
     const QUrl name(QStringLiteral("rtfimage:%1").arg(++imageCount_));
     document_->addResource(QTextDocument::ImageResource, name, QVariant(image));
     QTextImageFormat format;
     format.setName(name.toString());
     format.setWidth(width);
     format.setHeight(height);
-    cursor_.insertImage(format);
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::Image, QString(), format, QTextFormat(), nullptr});
+    else
+        cursor_.insertImage(format);
 }
 
 void RtfReader::finish()
 {
     flushBytes();
-    flushRun();
+    flushParagraph();
+    route(0);
     if (fontOpen_)
         commitFont();
-    if (blockHasContent_) {
+    Target& t = docTarget_;
+    if (t.blockHasContent) {
         const ParaProps& para = state().para;
-        if (para != appliedPara_ && !plain_)
+        if (para != t.appliedPara && !plain_)
             cursor_.setBlockFormat(blockFormat(para));
-    } else if (lastBreakWasPar_ && plain_) {
-        if (plain_->endsWith(u'\n'))
-            plain_->chop(1);
-    } else if (lastBreakWasPar_ && document_->blockCount() > 1) {
+    } else if (t.lastBreakWasPar && t.brokeHere) {
         // The last \par closes the last paragraph; it does not open an empty one.
+        deletePreviousChar();
+    }
+}
+
+void RtfReader::insertText(Target& t, const QString& text, const QTextCharFormat& format)
+{
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::Text, text, format, QTextFormat(), nullptr});
+    else if (plain_)
+        plain_->append(text);
+    else
+        cursor_.insertText(text, format);
+}
+
+void RtfReader::setBlockFormat(Target& t, const QTextBlockFormat& format)
+{
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::BlockFormat, QString(), format, QTextFormat(), nullptr});
+    else if (!plain_)
+        cursor_.setBlockFormat(format);
+}
+
+void RtfReader::setBlockCharFormat(Target& t, const QTextCharFormat& format)
+{
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::BlockCharFormat, QString(), format, QTextFormat(), nullptr});
+    else if (!plain_)
+        cursor_.setBlockCharFormat(format);
+}
+
+void RtfReader::insertBlock(Target& t, const QTextBlockFormat& format, const QTextCharFormat& chars)
+{
+    if (t.ops)
+        t.ops->push_back({rtf::Op::Kind::Block, QString(), format, chars, nullptr});
+    else if (plain_)
+        plain_->append(u'\n');
+    else
+        cursor_.insertBlock(format, chars);
+}
+
+void RtfReader::deletePreviousChar()
+{
+    if (plain_)
+        plain_->chop(1);
+    else
         cursor_.deletePreviousChar();
+}
+
+// ---- tables ----
+
+// Opens and closes tables until the paragraph's level is the innermost open one.
+void RtfReader::route(int level)
+{
+    if (open_.empty() && level <= 0)
+        return;
+    while (!open_.empty() && open_.back()->level > level)
+        closeTable();
+    if (level <= 0)
+        return;
+    // Any table paragraph stands in a top-level table; deeper than that, a
+    // level the file skipped is one table nested in the current cell, as deep
+    // as the file says it is.
+    if (open_.empty())
+        open_.push_back(std::make_unique<OpenTable>(1));
+    if (open_.back()->level < level)
+        open_.push_back(std::make_unique<OpenTable>(level));
+}
+
+void RtfReader::closeCell(OpenTable& table, bool atCellMark)
+{
+    Target& t = table.target;
+    if (!t.blockHasContent && t.lastBreakWasPar && t.brokeHere && !table.cell.empty()
+        && table.cell.back().kind == rtf::Op::Kind::Block) {
+        // "text\par\cell": the \par closes the cell's last paragraph.
+        table.cell.pop_back();
+    } else if (atCellMark && t.blockHasContent && state().para != t.appliedPara) {
+        setBlockFormat(t, blockFormat(state().para));
+    }
+    table.row.cells.push_back(std::move(table.cell));
+    table.cell.clear();
+    t = Target();
+    t.ops = &table.cell;
+    if (table.row.cells.size() >= static_cast<size_t>(rtf::kMaxCellsPerRow))
+        closeRow(table);
+}
+
+void RtfReader::closeRow(OpenTable& table)
+{
+    if (table.row.cells.empty())
+        return;
+    table.row.def = rowDefs_[std::clamp(table.level, 1, kMaxTableDepth)];
+    table.table->rows.push_back(std::move(table.row));
+    table.row = rtf::RowModel();
+}
+
+void RtfReader::endCell(int level)
+{
+    flushBytes();
+    flushParagraph(std::max(paraLevel(), level));
+    route(level);
+    closeCell(*open_.back(), true);
+}
+
+void RtfReader::endRow(int level)
+{
+    flushBytes();
+    flushParagraph(std::max(paraLevel(), level));
+    route(level);
+    OpenTable& table = *open_.back();
+    if (!table.cell.empty() || table.target.blockHasContent)
+        closeCell(table, true); // its last cell had no \cell
+    closeRow(table);
+}
+
+// The innermost table is complete: it goes into the cell or page around it.
+void RtfReader::closeTable()
+{
+    std::unique_ptr<OpenTable> table = std::move(open_.back());
+    open_.pop_back();
+    if (!table->cell.empty() || table->target.blockHasContent)
+        closeCell(*table, false);
+    closeRow(*table);
+    if (table->table->rows.empty())
+        return;
+    Target& parent = target();
+    if (parent.brokeHere) {
+        // Qt keeps a table apart from the paragraphs around it: the break
+        // that ended the paragraph before would show as an empty line.
+        if (parent.ops) {
+            if (!parent.ops->empty() && parent.ops->back().kind == rtf::Op::Kind::Block)
+                parent.ops->pop_back();
+        } else {
+            deletePreviousChar();
+        }
+    }
+    if (parent.ops)
+        parent.ops->push_back({rtf::Op::Kind::Table, QString(), QTextFormat(), QTextFormat(), std::move(table->table)});
+    else if (plain_)
+        tableSkipped_ = true; // how Qt lays a table's cells out as text is its own: the caller asks a document
+    else
+        rtf::insertTable(cursor_, *table->table, tableContext_);
+    rtf::Ops* ops = parent.ops;
+    parent = Target(); // the plain block after the table
+    parent.ops = ops;
+}
+
+rtf::Border* RtfReader::currentBorder()
+{
+    if (borderEdge_ >= 0 && borderEdge_ < 4)
+        return &pendingCell_.border[borderEdge_];
+    if (borderEdge_ >= 4 && borderEdge_ < 10)
+        return &rowDefs_[defLevel_].border[borderEdge_ - 4];
+    return nullptr;
+}
+
+void RtfReader::tableWord(Kw kw, int param)
+{
+    rtf::RowDef& row = rowDefs_[defLevel_];
+    switch (kw) {
+    case Kw::TRowD:
+        // Nested tables define their rows in \nesttableprops, after the row's cells.
+        defLevel_ = state().nestProps ? std::clamp(paraLevel(), 2, kMaxTableDepth) : 1;
+        rowDefs_[defLevel_] = rtf::RowDef();
+        pendingCell_ = rtf::CellDef();
+        borderEdge_ = -1;
+        break;
+    case Kw::CellX:
+        pendingCell_.right = param; // bounded where the table is built
+        if (row.cells.size() < static_cast<size_t>(rtf::kMaxCellsPerRow))
+            row.cells.push_back(pendingCell_);
+        pendingCell_ = rtf::CellDef();
+        borderEdge_ = -1;
+        break;
+    case Kw::TrLeft: row.left = param; break;
+    case Kw::TrGaph: row.gap = clampInt(param, 0, 31680); break;
+    case Kw::TrQl: row.align = 0; break;
+    case Kw::TrQc: row.align = 1; break;
+    case Kw::TrQr: row.align = 2; break;
+    case Kw::TrPaddT: row.padding[rtf::Top] = clampInt(param, 0, 31680); break;
+    case Kw::TrPaddL: row.padding[rtf::Left] = clampInt(param, 0, 31680); break;
+    case Kw::TrPaddB: row.padding[rtf::Bottom] = clampInt(param, 0, 31680); break;
+    case Kw::TrPaddR: row.padding[rtf::Right] = clampInt(param, 0, 31680); break;
+    case Kw::ClMgf: pendingCell_.hmerge = 1; break;
+    case Kw::ClMrg: pendingCell_.hmerge = 2; break;
+    case Kw::ClVmgf: pendingCell_.vmerge = 1; break;
+    case Kw::ClVmrg: pendingCell_.vmerge = 2; break;
+    case Kw::ClVertAlT: pendingCell_.valign = 0; break;
+    case Kw::ClVertAlC: pendingCell_.valign = 1; break;
+    case Kw::ClVertAlB: pendingCell_.valign = 2; break;
+    case Kw::ClCbPat: pendingCell_.shading = clampInt(param, 0, 65535); break;
+    case Kw::ClBrdrT: borderEdge_ = rtf::Top; break;
+    case Kw::ClBrdrL: borderEdge_ = rtf::Left; break;
+    case Kw::ClBrdrB: borderEdge_ = rtf::Bottom; break;
+    case Kw::ClBrdrR: borderEdge_ = rtf::Right; break;
+    case Kw::TrBrdrT: borderEdge_ = 4 + rtf::Top; break;
+    case Kw::TrBrdrL: borderEdge_ = 4 + rtf::Left; break;
+    case Kw::TrBrdrB: borderEdge_ = 4 + rtf::Bottom; break;
+    case Kw::TrBrdrR: borderEdge_ = 4 + rtf::Right; break;
+    case Kw::TrBrdrH: borderEdge_ = 4 + rtf::Horizontal; break;
+    case Kw::TrBrdrV: borderEdge_ = 4 + rtf::Vertical; break;
+    case Kw::OtherBorder: borderEdge_ = -1; break;
+    default: break;
+    }
+    if (kw >= Kw::ClBrdrT && kw <= Kw::TrBrdrV) {
+        if (rtf::Border* border = currentBorder())
+            border->given = true;
+        return;
+    }
+    rtf::Border* border = currentBorder();
+    if (!border)
+        return;
+    switch (kw) {
+    case Kw::BrdrSingle: border->style = rtf::LineStyle::Single; break;
+    case Kw::BrdrDouble: border->style = rtf::LineStyle::Double; break;
+    case Kw::BrdrDotted: border->style = rtf::LineStyle::Dotted; break;
+    case Kw::BrdrDashed: border->style = rtf::LineStyle::Dashed; break;
+    case Kw::BrdrNone: border->style = rtf::LineStyle::None; break;
+    case Kw::BrdrW: border->width = clampInt(param, 0, 1440); break;
+    case Kw::BrdrCf: border->color = clampInt(param, 0, 65535); break;
+    default: break;
     }
 }
 
@@ -1137,6 +1442,14 @@ QString rtfPlainText(const QByteArray& rtf)
     QString text;
     RtfReader reader(rtf, nullptr, &text);
     reader.run();
+    if (reader.tableSkipped()) {
+        // Tables are rare in page texts: for them a document is built, still without pictures.
+        QTextDocument document;
+        document.setUndoRedoEnabled(false);
+        RtfReader full(rtf, &document, nullptr, false);
+        full.run();
+        return document.toPlainText();
+    }
     // As QTextDocument::toPlainText gives it: line breaks as new lines, no-break spaces as spaces.
     text.replace(QChar::LineSeparator, u'\n');
     text.replace(QChar::Nbsp, u' ');

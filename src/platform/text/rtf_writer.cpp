@@ -10,6 +10,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QUrl>
 
 #include <cmath>
@@ -70,7 +72,13 @@ private:
     int halfPoints(const QTextCharFormat& format) const;
     void collect();
     void writeHeader(QByteArray& out) const;
-    void writeBlock(QByteArray& out, const QTextBlock& block);
+    void writeFrame(QByteArray& out, const QTextFrame* frame, int level);
+    void writeBlock(QByteArray& out, const QTextBlock& block, int level = 0, const char* end = "\\par");
+    void writeTable(QByteArray& out, const QTextTable* table, int level);
+    void writeRowDefinition(QByteArray& out, const QTextTable* table, int row, const std::vector<int>& edges);
+    void writeCell(QByteArray& out, const QTextTableCell& cell, int level);
+    void writeBorder(QByteArray& out, const char* word, double width, QTextFrameFormat::BorderStyle style,
+                     const QBrush& brush);
     void writeCharFormat(QByteArray& out, const QTextCharFormat& format);
     void writeText(QByteArray& out, QStringView text, bool chinese) const;
     void writeFontName(QByteArray& out, const QString& name, bool chinese) const;
@@ -273,10 +281,12 @@ void RtfWriter::writeImage(QByteArray& out, const QTextImageFormat& format) cons
     out += '}';
 }
 
-void RtfWriter::writeBlock(QByteArray& out, const QTextBlock& block)
+void RtfWriter::writeBlock(QByteArray& out, const QTextBlock& block, int level, const char* end)
 {
     const QTextBlockFormat format = block.blockFormat();
     out += "\\pard";
+    if (level > 0)
+        out += "\\intbl\\itap" + QByteArray::number(level);
     const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignHCenter)
         out += "\\qc";
@@ -309,12 +319,194 @@ void RtfWriter::writeBlock(QByteArray& out, const QTextBlock& block)
         out += '}';
     }
     if (empty) {
-        // An empty line keeps the height of its font.
+        // An empty line keeps the height of its font. A cell's first line takes
+        // its format from the cell, whose shading is not the text's.
+        QTextCharFormat chars = block.charFormat();
+        if (chars.isTableCellFormat())
+            chars.clearBackground();
         out += '{';
-        writeCharFormat(out, block.charFormat());
-        out += "\\par}\r\n";
+        writeCharFormat(out, chars);
+        out += end;
+        out += "}\r\n";
     } else {
-        out += "\\par\r\n";
+        out += end;
+        out += "\r\n";
+    }
+}
+
+void RtfWriter::writeFrame(QByteArray& out, const QTextFrame* frame, int level)
+{
+    for (auto it = frame->begin(); !it.atEnd(); ++it) {
+        if (const QTextFrame* child = it.currentFrame()) {
+            if (const auto* table = qobject_cast<const QTextTable*>(child))
+                writeTable(out, table, level + 1);
+            else
+                writeFrame(out, child, level);
+        } else {
+            writeBlock(out, it.currentBlock(), level);
+        }
+    }
+}
+
+// The column edges in twips from the margin: the table's left edge, then each
+// column's right edge. Columns without a fixed width share what is left of the page.
+std::vector<int> columnEdges(const QTextTable* table, double pageWidth)
+{
+    const QTextTableFormat format = table->format();
+    const QList<QTextLength> constraints = format.columnWidthConstraints();
+    const int columns = table->columns();
+    std::vector<double> widths(static_cast<size_t>(columns), -1);
+    double used = 0;
+    int open = 0;
+    for (int c = 0; c < columns; ++c) {
+        const QTextLength length = c < constraints.size() ? constraints[c] : QTextLength();
+        if (length.type() == QTextLength::FixedLength)
+            widths[static_cast<size_t>(c)] = length.rawValue();
+        else if (length.type() == QTextLength::PercentageLength)
+            widths[static_cast<size_t>(c)] = length.value(pageWidth);
+        if (widths[static_cast<size_t>(c)] >= 0)
+            used += widths[static_cast<size_t>(c)];
+        else
+            ++open;
+    }
+    const double share = open > 0 ? std::max(48.0, (pageWidth - used) / open) : 0;
+    std::vector<int> edges;
+    edges.reserve(static_cast<size_t>(columns) + 1);
+    double x = std::max(0.0, format.leftMargin());
+    edges.push_back(twips(x));
+    for (int c = 0; c < columns; ++c) {
+        const double width = widths[static_cast<size_t>(c)];
+        x += width >= 0 ? width : share;
+        edges.push_back(std::max(twips(x), edges.back() + 1));
+    }
+    return edges;
+}
+
+void RtfWriter::writeBorder(QByteArray& out, const char* word, double width, QTextFrameFormat::BorderStyle style,
+                            const QBrush& brush)
+{
+    if (width <= 0 || style == QTextFrameFormat::BorderStyle_None)
+        return;
+    out += word;
+    switch (style) {
+    case QTextFrameFormat::BorderStyle_Double: out += "\\brdrdb"; break;
+    case QTextFrameFormat::BorderStyle_Dotted: out += "\\brdrdot"; break;
+    case QTextFrameFormat::BorderStyle_Dashed:
+    case QTextFrameFormat::BorderStyle_DotDash:
+    case QTextFrameFormat::BorderStyle_DotDotDash: out += "\\brdrdash"; break;
+    default: out += "\\brdrs"; break;
+    }
+    out += "\\brdrw" + QByteArray::number(twips(width));
+    if (brush.style() != Qt::NoBrush)
+        out += "\\brdrcf" + QByteArray::number(colorIndex(brush.color()));
+}
+
+// \trowd and a definition for every grid cell, merged ones marked as such so
+// that the grid reads back as it was.
+void RtfWriter::writeRowDefinition(QByteArray& out, const QTextTable* table, int row, const std::vector<int>& edges)
+{
+    const QTextTableFormat format = table->format();
+    // The row's padding is that of its first own cell: a cell merged down from above keeps its own row's.
+    QTextTableCell own = table->cellAt(row, 0);
+    while (own.row() != row && own.column() + own.columnSpan() < table->columns())
+        own = table->cellAt(row, own.column() + own.columnSpan());
+    const QTextTableCellFormat first = own.format().toTableCellFormat();
+    const auto padding = [&format](const QTextTableCellFormat& cell, QTextFormat::Property property) {
+        return twips(cell.hasProperty(property) ? cell.doubleProperty(property) : format.cellPadding());
+    };
+    const int left = padding(first, QTextFormat::TableCellLeftPadding);
+    out += "\\trowd\\trgaph" + QByteArray::number(left) + "\\trleft" + QByteArray::number(edges.front());
+    const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (align & Qt::AlignHCenter)
+        out += "\\trqc";
+    else if (align & (Qt::AlignRight | Qt::AlignTrailing))
+        out += "\\trqr";
+    out += "\\trpaddl" + QByteArray::number(left) + "\\trpaddr"
+        + QByteArray::number(padding(first, QTextFormat::TableCellRightPadding)) + "\\trpaddt"
+        + QByteArray::number(padding(first, QTextFormat::TableCellTopPadding)) + "\\trpaddb"
+        + QByteArray::number(padding(first, QTextFormat::TableCellBottomPadding))
+        + "\\trpaddfl3\\trpaddfr3\\trpaddft3\\trpaddfb3\r\n";
+    for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(row, c);
+        if (cell.column() == c && cell.columnSpan() > 1)
+            out += "\\clmgf";
+        else if (cell.column() < c)
+            out += "\\clmrg";
+        if (cell.row() == row && cell.rowSpan() > 1)
+            out += "\\clvmgf";
+        else if (cell.row() < row)
+            out += "\\clvmrg";
+        const QTextTableCellFormat f = cell.format().toTableCellFormat();
+        if (f.verticalAlignment() == QTextCharFormat::AlignMiddle)
+            out += "\\clvertalc";
+        else if (f.verticalAlignment() == QTextCharFormat::AlignBottom)
+            out += "\\clvertalb";
+        writeBorder(out, "\\clbrdrt", f.topBorder(), f.topBorderStyle(), f.topBorderBrush());
+        writeBorder(out, "\\clbrdrl", f.leftBorder(), f.leftBorderStyle(), f.leftBorderBrush());
+        writeBorder(out, "\\clbrdrb", f.bottomBorder(), f.bottomBorderStyle(), f.bottomBorderBrush());
+        writeBorder(out, "\\clbrdrr", f.rightBorder(), f.rightBorderStyle(), f.rightBorderBrush());
+        if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
+            out += "\\clcbpat" + QByteArray::number(colorIndex(f.background().color()));
+        out += "\\cellx" + QByteArray::number(edges[static_cast<size_t>(c) + 1]) + "\r\n";
+    }
+}
+
+// A cell's paragraphs and nested tables; its last paragraph ends with the cell mark.
+void RtfWriter::writeCell(QByteArray& out, const QTextTableCell& cell, int level)
+{
+    const char* cellMark = level > 1 ? "\\nestcell" : "\\cell";
+    bool afterBlock = false; // the item before was a paragraph, not a table
+    for (auto it = cell.begin(); !it.atEnd();) {
+        if (const QTextFrame* child = it.currentFrame()) {
+            if (const auto* table = qobject_cast<const QTextTable*>(child))
+                writeTable(out, table, level + 1);
+            else
+                writeFrame(out, child, level);
+            afterBlock = false;
+            ++it;
+            continue;
+        }
+        const QTextBlock block = it.currentBlock();
+        ++it;
+        if (!it.atEnd()) {
+            writeBlock(out, block, level);
+            afterBlock = true;
+            continue;
+        }
+        if (afterBlock && block.length() <= 1) {
+            // "\par\cell" reads as one paragraph ended twice: an empty last
+            // paragraph needs its own \par before the cell mark.
+            writeBlock(out, block, level);
+            out += cellMark;
+            out += "\r\n";
+        } else {
+            writeBlock(out, block, level, cellMark);
+        }
+    }
+}
+
+void RtfWriter::writeTable(QByteArray& out, const QTextTable* table, int level)
+{
+    const double pageWidth = document_->textWidth() > 0 ? document_->textWidth() : 640;
+    const std::vector<int> edges = columnEdges(table, pageWidth);
+    for (int r = 0; r < table->rows(); ++r) {
+        if (level == 1)
+            writeRowDefinition(out, table, r, edges);
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() == r && cell.column() == c)
+                writeCell(out, cell, level);
+            else // covered by a merged cell: an empty cell keeps the grid
+                out += "\\pard\\intbl\\itap" + QByteArray::number(level) + (level > 1 ? "\\nestcell\r\n" : "\\cell\r\n");
+        }
+        if (level == 1) {
+            out += "\\row\r\n";
+        } else {
+            // Nested rows are defined after their cells; older readers show the fallback.
+            out += "\\pard\\intbl\\itap" + QByteArray::number(level) + "{\\*\\nesttableprops";
+            writeRowDefinition(out, table, r, edges);
+            out += "\\nestrow}{\\nonesttables\\par}\r\n";
+        }
     }
 }
 
@@ -322,8 +514,7 @@ QByteArray RtfWriter::write()
 {
     collect();
     QByteArray body;
-    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next())
-        writeBlock(body, block);
+    writeFrame(body, document_->rootFrame(), 0);
     QByteArray out;
     writeHeader(out);
     out += "\r\n";

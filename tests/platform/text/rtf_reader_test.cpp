@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -258,7 +260,7 @@ TEST(RtfStructure, FieldsShowTheirResult)
     EXPECT_EQ(plainText(rtf), QStringLiteral("see the link now 7"));
 }
 
-TEST(RtfStructure, TablesReadAsParagraphsWithTabsBetweenCells)
+TEST(RtfStructure, TablesReadAsTablesBetweenTheirParagraphs)
 {
     const QByteArray rtf = "{\\rtf1 before\\par\\trowd\\cellx1000\\cellx2000\\cellx3000"
                            "\\pard\\intbl a\\cell b\\cell c\\cell\\row"
@@ -266,7 +268,15 @@ TEST(RtfStructure, TablesReadAsParagraphsWithTabsBetweenCells)
                            "\\pard after\\par}";
     QTextDocument document;
     platform::readRtf(rtf, &document);
-    EXPECT_EQ(blockTexts(document), (QStringList{"before", "a\tb\tc", "\te\tf", "after"}));
+    // One paragraph a cell, the empty cell included, and no empty line around the table.
+    EXPECT_EQ(blockTexts(document), (QStringList{"before", "a", "b", "c", "", "e", "f", "after"}));
+    const QList<QTextFrame*> frames = document.rootFrame()->childFrames();
+    ASSERT_EQ(frames.size(), 1);
+    const auto* table = qobject_cast<QTextTable*>(frames.front());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 3);
+    EXPECT_EQ(table->cellAt(1, 2).firstCursorPosition().block().text(), QStringLiteral("f"));
 }
 
 TEST(RtfPictures, PngAndJpegBlipsBecomeImages)

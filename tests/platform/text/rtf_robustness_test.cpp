@@ -6,7 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QTextFrame>
+#include <QTextTable>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace text_test;
 
@@ -21,6 +25,44 @@ QString readWriteRead(const QByteArray& rtf)
     QTextDocument again;
     platform::readRtf(written, &again);
     return blockTexts(document).join(QLatin1Char('\n'));
+}
+
+// The non-empty paragraphs, and the number of tables and of their grid gridSlots.
+struct TablesRead {
+    QStringList texts;
+    int tables = 0;
+    qint64 gridSlots = 0;
+};
+
+TablesRead readTables(const QByteArray& rtf)
+{
+    QTextDocument document;
+    platform::readRtf(rtf, &document);
+    TablesRead read;
+    for (const QString& text : blockTexts(document))
+        if (!text.isEmpty())
+            read.texts << text;
+    std::function<void(QTextFrame*)> walk = [&](QTextFrame* frame) {
+        for (QTextFrame* child : frame->childFrames()) {
+            if (const auto* table = qobject_cast<QTextTable*>(child)) {
+                ++read.tables;
+                read.gridSlots += qint64(table->rows()) * table->columns();
+                for (const QTextLength& width : table->format().columnWidthConstraints())
+                    EXPECT_TRUE(width.rawValue() >= 0 && width.rawValue() <= 2112) << width.rawValue(); // 22 inches
+            }
+            walk(child);
+        }
+    };
+    walk(document.rootFrame());
+    // What the writer makes of it reads back to the same text.
+    QTextDocument again;
+    platform::readRtf(platform::writeRtf(&document), &again);
+    QStringList texts;
+    for (const QString& text : blockTexts(again))
+        if (!text.isEmpty())
+            texts << text;
+    EXPECT_EQ(texts, read.texts);
+    return read;
 }
 
 } // namespace
@@ -163,4 +205,92 @@ TEST(RtfRobustness, FuzzSeedsLoad)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
         readWriteRead(file.readAll());
     }
+}
+
+TEST(RtfRobustness, MalformedTablesKeepTheirText)
+{
+    struct Case {
+        const char* what;
+        const char* rtf;
+        QStringList texts;
+        int tables;
+    };
+    const Case cases[] = {
+        {"cell outside any row", "{\\rtf1 a\\cell b}", {"a", "b"}, 1},
+        {"row without cellx", "{\\rtf1\\trowd\\pard\\intbl x\\cell y\\cell\\row z}", {"x", "y", "z"}, 1},
+        {"more cells than cellx", "{\\rtf1\\trowd\\cellx1000\\pard\\intbl x\\cell y\\cell w\\cell\\row}", {"x", "y", "w"}, 1},
+        {"rows without cells", "{\\rtf1 a\\par\\trowd\\cellx100\\row\\nestrow\\row b}", {"a", "b"}, 0},
+        {"nesting deeper than declared",
+         "{\\rtf1\\trowd\\cellx5000\\pard\\intbl\\itap9 deep\\nestcell{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}"
+         "{\\nonesttables fallback\\par}\\pard\\intbl\\itap1 out\\cell\\row}",
+         {"deep", "out"}, 2},
+        {"absurd nesting levels", "{\\rtf1\\pard\\intbl\\itap99999999999 x\\nestcell\\nestrow\\itap-5 y\\cell\\row}",
+         {"x", "y"}, 2},
+        {"unclosed groups", "{\\rtf1\\trowd\\cellx1000{\\pard\\intbl a\\cell{\\b b\\cell{\\itap2 c", {"a", "b", "c"}, 2},
+        {"absurd cellx",
+         "{\\rtf1\\trowd\\trleft-99999999999\\trgaph99999999\\cellx99999999999\\cellx-99999999999\\cellx5"
+         "\\pard\\intbl a\\cell b\\cell c\\cell\\row}",
+         {"a", "b", "c"}, 1},
+        {"table marks in the font table and a table only in the header",
+         "{\\rtf1{\\fonttbl\\cell\\row}{\\header \\trowd\\cellx100\\pard\\intbl h\\cell\\row}"
+         "\\trowd\\cellx1000\\pard\\intbl\\cell\\row}",
+         {"h"}, 1},
+        {"no \\intbl and formatting inside cells",
+         "{\\rtf1\\trowd\\cellx1000\\cellx2000 {\\b A}{\\i B}\\cell {\\i x} y\\cell\\row\\pard after}",
+         {"AB", "x y", "after"}, 1},
+        {"marks and nothing else", "{\\rtf1\\row\\cell\\nestcell\\nestrow\\intbl\\itap3\\cell}", {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TablesRead read = readTables(c.rtf);
+        EXPECT_EQ(read.texts, c.texts);
+        EXPECT_EQ(read.tables, c.tables);
+    }
+}
+
+TEST(RtfRobustness, HugeTablesStayLinear)
+{
+    const int n = 10000;
+    QByteArray oneRow = "{\\rtf1\\trowd\\cellx100\\pard\\intbl ";
+    QByteArray ownWidths = "{\\rtf1 ";
+    QByteArray merged = "{\\rtf1 ";
+    QByteArray nested = "{\\rtf1\\trowd\\cellx9000 ";
+    QByteArray separate = "{\\rtf1 ";
+    for (int i = 0; i < n; ++i) {
+        oneRow += "c\\cell ";
+        // Every row cut differently: one shared grid would have n * n gridSlots.
+        ownWidths += "\\trowd\\cellx" + QByteArray::number(100 + i) + "\\pard\\intbl r\\cell\\row ";
+        separate += "\\trowd\\cellx100\\pard\\intbl t\\cell\\row\\pard p\\par ";
+        // Every second row merged into the one above, every row's first cells merged across.
+        if (i < n / 2)
+            merged += QByteArray("\\trowd\\clmgf") + (i % 2 ? "\\clvmrg" : "\\clvmgf") + "\\cellx1000\\clmrg"
+            + (i % 2 ? "\\clvmrg" : "\\clvmgf") + "\\cellx" + QByteArray::number(2000 + i % 7)
+            + "\\cellx3000\\pard\\intbl m\\cell\\cell x\\cell\\row ";
+        if (i < n / 4)
+            nested += "\\pard\\intbl\\itap2 n\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}"
+                      "\\pard\\intbl\\itap1\\cell\\row ";
+    }
+    oneRow += "\\row}";
+
+    const TablesRead row = readTables(oneRow);
+    EXPECT_EQ(row.texts.size(), n);
+    EXPECT_LE(row.gridSlots, 2 * n);
+
+    const TablesRead rows = readTables(ownWidths + "}");
+    EXPECT_EQ(rows.texts.size(), n);
+    EXPECT_LE(rows.gridSlots, 10 * n + 4096);
+
+    const TablesRead merges = readTables(merged + "}");
+    EXPECT_EQ(merges.texts.count(QStringLiteral("x")), n / 2);
+    EXPECT_GE(merges.texts.count(QStringLiteral("m")), n / 4);
+
+    // Qt's frames cost the square of their number: past a thousand tables, cells read as paragraphs.
+    const TablesRead nests = readTables(nested + "}");
+    EXPECT_EQ(nests.texts.size(), n / 4);
+    EXPECT_EQ(nests.tables, 1000);
+
+    const TablesRead tables = readTables(separate + "}");
+    EXPECT_EQ(tables.texts.count(QStringLiteral("t")), n);
+    EXPECT_EQ(tables.texts.count(QStringLiteral("p")), n);
+    EXPECT_EQ(tables.tables, 1000);
 }
