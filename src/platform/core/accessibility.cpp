@@ -128,9 +128,12 @@ void refreshAccessibleName(QWidget* control)
     if (borrowed)
         control->setAccessibleName(QString());
     const QString name = ownName(control).isEmpty() ? borrowedName(control) : QString();
-    if (!name.isEmpty())
+    if (!name.isEmpty()) {
         control->setAccessibleName(name);
-    control->setProperty(kBorrowedName, !name.isEmpty());
+        control->setProperty(kBorrowedName, true);
+    } else if (borrowed) {
+        control->setProperty(kBorrowedName, QVariant());
+    }
 }
 
 void setUpAccessibility(QApplication& app)
