@@ -55,7 +55,7 @@ expect_refused() {
 expect_home_untouched() {
   local entries
   entries=$(ls -A "$home")
-  [ "$entries" = "图文电子书" ] || fault "$current: home holds: $(echo $entries)"
+  [ "$entries" = "图文电子书" ] || fault "$current: home holds: ${entries//$'\n'/ }"
 }
 
 run "first start" "$work"
