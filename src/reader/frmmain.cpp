@@ -140,6 +140,8 @@ void frmmain::createControls()
         s->setSmallChange(10);
         s->setLargeChange(100);
     }
+    HScr->setAccessibleName(QStringLiteral("横向移动图像"));
+    VScr->setAccessibleName(QStringLiteral("纵向移动图像"));
     connect(HScr, &platform::ScrollBar::change, this, &frmmain::HScr_Change);
     connect(HScr, &platform::ScrollBar::scroll, this, &frmmain::HScr_Scroll);
     connect(VScr, &platform::ScrollBar::change, this, &frmmain::VScr_Change);
@@ -149,6 +151,8 @@ void frmmain::createControls()
         RTBoxShow[i] = new platform::RichTextBox(client_);
         RTBoxShow[i]->setReadOnly(true);
     }
+    // "文本", as the text background and text maximum menu entries call it.
+    RTBoxShow[0]->setAccessibleName(QStringLiteral("文本"));
     RTBoxShow[1]->hide();
     QFile help(QStringLiteral(":/reader/resources/help.rtf"));
     if (help.open(QIODevice::ReadOnly))

@@ -113,6 +113,7 @@ void FrmReadTxt::createControls()
     // Tab moves on to the next control, as everywhere else in the dialog.
     MainTxtBox->setTabChangesFocus(true);
     MainTxtBox->setPlainText(welcomeText());
+    MainTxtBox->setAccessibleName(QStringLiteral("朗读文本"));
     place(MainTxtBox, 0, 0, 6960, 2676);
 
     Frame1 = new QGroupBox(this);
@@ -152,6 +153,12 @@ void FrmReadTxt::createControls()
     StopBtn->setObjectName(QStringLiteral("StopBtn"));
     StopBtn->setFont(buttonFont);
     place(StopBtn, 5616, 3324, 1125, 350);
+
+    // Each label names the control beside it for screen readers.
+    Label2->setBuddy(VoiceCB);
+    Label3->setBuddy(RateSldr);
+    Label4->setBuddy(VolumeSldr);
+    Label5->setBuddy(FormatCB);
 
     setTabOrder(StopBtn, MainTxtBox);
     setTabOrder(MainTxtBox, SpeakBtn);

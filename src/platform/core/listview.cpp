@@ -1,5 +1,6 @@
 #include "platform/core/listview.h"
 
+#include "platform/core/accessibility.h"
 #include "platform/core/error.h"
 #include "platform/core/program.h"
 
@@ -140,6 +141,7 @@ void ListView::clearColumns()
 {
     widths_.clear();
     model_->setCaptions({});
+    refreshAccessibleName(this);
 }
 
 void ListView::addColumn(const QString& caption, double widthTwips)
@@ -148,6 +150,8 @@ void ListView::addColumn(const QString& caption, double widthTwips)
     model_->setCaptions(model_->captions + QStringList{caption});
     for (int i = 0; i < widths_.size(); ++i)
         header()->resizeSection(i, twipsToPixels(widths_[i]));
+    // Without a label of its own, the list is named after its columns.
+    refreshAccessibleName(this);
 }
 
 int ListView::columnCount() const { return model_->captions.size(); }

@@ -1,5 +1,7 @@
 #include "platform/core/program.h"
 
+#include "platform/core/accessibility.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -95,6 +97,7 @@ void setUpChineseEnvironment(QApplication& app)
         filter->setObjectName(enterFilter);
         app.installEventFilter(filter);
     }
+    setUpAccessibility(app);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {

@@ -38,8 +38,9 @@ QSizeF screenSizeTwips();
 void setScreenSizeOverride(const QSizeF& twips);
 
 // The desktop the windows were written for: Chinese standard-dialog texts, font
-// substitutes for the fonts the windows ask for, and Enter pressing the focused
-// push button in every window, as Space does.
+// substitutes for the fonts the windows ask for, Enter pressing the focused
+// push button in every window, as Space does, and names and window roles for
+// screen readers (accessibility.h).
 void setUpChineseEnvironment(QApplication& app);
 
 } // namespace platform

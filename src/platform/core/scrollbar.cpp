@@ -24,6 +24,8 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(
     // Without tracking, a drag reports its value once, on release; the drag
     // steps themselves come through sliderMoved.
     setTracking(false);
+    // Like every other control, a scroll bar is reached with Tab and moved with the keys.
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QScrollBar::valueChanged, this, [this](int) { emit change(); });
     connect(this, &QScrollBar::sliderMoved, this, [this](int) { emit scroll(); });
 }

@@ -4,6 +4,7 @@
 //    a dragged thumb was released, or a range change moved the value;
 //  - scroll: repeatedly while the thumb is dragged.
 // Setting the value it already has raises nothing. Values are 16-bit.
+// It takes the focus by Tab and by click, and the arrow and page keys move it.
 #include <QScrollBar>
 
 namespace platform {
