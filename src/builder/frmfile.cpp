@@ -174,6 +174,13 @@ void frmFile::createControls()
     lvwFile->setPalette(yellowText);
     place(lvwFile, 450, 4275, kListWidth, 2340);
 
+    // The labels name their lists for a screen reader (and Alt-free focus by click).
+    LblDir[0]->setBuddy(DriveList);
+    LblDir[1]->setBuddy(DirList);
+    LblDir[2]->setBuddy(FileList);
+    LblDir[3]->setBuddy(FileTxt);
+    Label1->setBuddy(lvwFile);
+
     auto button = [this](const QString& caption, const QString& tip, const QString& name) {
         auto* b = named(new QPushButton(caption, this), name);
         if (!tip.isEmpty())

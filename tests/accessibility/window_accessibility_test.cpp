@@ -2,6 +2,8 @@
 // window or dialog with its caption, every control in it named. A new window is
 // checked by one more EXPECT_TRUE(isAccessibleWindow(...)) line below.
 #include "reader/reader_fixture.h"
+#include "builder/frmfile.h"
+#include "reader/frmfind.h"
 #include "platform/core/listview.h"
 #include "platform/core/scrollbar.h"
 #include "speech/frmreadtxt.h"
@@ -51,7 +53,17 @@ TEST_F(WindowAccessibility, EveryWindowOfTheGeneralEditionIsAnnouncedWithEveryCo
     EXPECT_TRUE(isAccessibleWindow(w->readTxtDialog()));
     EXPECT_EQ(walkAccessibleWindow(w->readTxtDialog()).role, QAccessible::Window);
 
-    // The builder window frmFile and the find window are added here, one line each.
+    w->menuDocItem_Click();
+    builder::frmFile* builderWindow = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* b = qobject_cast<builder::frmFile*>(top))
+            builderWindow = b;
+    ASSERT_NE(builderWindow, nullptr);
+    EXPECT_TRUE(isAccessibleWindow(builderWindow));
+
+    w->menuFind_Click();
+    ASSERT_NE(w->findWindow(), nullptr);
+    EXPECT_TRUE(isAccessibleWindow(w->findWindow()));
 }
 
 TEST_F(WindowAccessibility, TitleEditionsAreAnnouncedWithEveryControlNamedInBothTheirLayouts)
