@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <optional>
 
 namespace platform {
 
@@ -63,6 +64,23 @@ bool isWellFormedGbk(const QByteArray& bytes)
 namespace {
 constexpr char kUtf8Mark[] = "\xef\xbb\xbf";
 
+// What Windows Notepad saves as "Unicode": UTF-16 behind its byte-order mark.
+std::optional<QStringConverter::Encoding> utf16Mark(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xff\xfe"))
+        return QStringConverter::Utf16LE;
+    if (bytes.startsWith("\xfe\xff"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
+QString decodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding)
+{
+    // Stateless: an odd last byte becomes a replacement character instead of vanishing.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    return decoder(QByteArrayView(bytes).sliced(2));
+}
+
 // Whether the bytes (after any byte-order mark) are to be read as UTF-8.
 bool readAsUtf8(const QByteArray& bytes)
 {
@@ -77,6 +95,8 @@ bool readAsUtf8(const QByteArray& bytes)
 
 QString decodeTextFile(const QByteArray& bytes)
 {
+    if (const auto encoding = utf16Mark(bytes))
+        return decodeUtf16(bytes, *encoding);
     if (bytes.startsWith(kUtf8Mark))
         return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
     return readAsUtf8(bytes) ? QString::fromUtf8(bytes) : decodeAnsi(bytes);
@@ -96,6 +116,9 @@ AnsiTextReader::AnsiTextReader(const QString& decodedText) : bytes_(decodedText.
 
 AnsiTextReader AnsiTextReader::fromBytes(const QByteArray& bytes)
 {
+    // CR and LF are two bytes each in UTF-16, so such a file is read as its UTF-8 equivalent.
+    if (const auto encoding = utf16Mark(bytes))
+        return AnsiTextReader(decodeUtf16(bytes, *encoding));
     AnsiTextReader r;
     r.bytes_ = bytes;
     r.utf8_ = readAsUtf8(bytes);

@@ -12,8 +12,9 @@ QString decodeAnsi(const QByteArray& bytes);
 // Characters GBK cannot encode are written in GB18030, which equals GBK wherever GBK can encode.
 QByteArray encodeAnsi(const QString& text);
 
-// A text file as the user's editor left it: a UTF-8 byte-order mark, or valid
-// UTF-8 that holds non-ASCII bytes, means UTF-8; anything else is GBK.
+// A text file as the user's editor left it: a UTF-16 byte-order mark (either
+// order) means UTF-16; a UTF-8 byte-order mark, or valid UTF-8 that holds
+// non-ASCII bytes, means UTF-8; anything else is GBK.
 QString decodeTextFile(const QByteArray& bytes);
 
 // Reads a file's bytes; throws platform::Error (file not found, permission denied).
