@@ -21,6 +21,8 @@ inline constexpr char16_t kCatalogueName[] = u"docitem.txt";
 
 // The most rows a catalogue holds: its sequence numbers are 16-bit.
 constexpr int kMaxCatalogueRows = 32767;
+// A larger file is no catalogue: 32767 long lines stay well below it.
+constexpr qint64 kMaxCatalogueBytes = qint64(16) * 1024 * 1024;
 
 // Column widths from the list width: W = whole twips / 10, remainder dropped.
 struct ColumnWidths {

@@ -70,7 +70,7 @@ void frmmain::LoadCatalogue()
     listVW->addColumn(kColumnPictureFile, w.pictureFile);
 
     auto file = std::make_shared<platform::AnsiTextReader>(
-        platform::AnsiTextReader::open(findCatalogueFile(QDir::currentPath()), true));
+        platform::AnsiTextReader::open(findCatalogueFile(QDir::currentPath()), true, kMaxCatalogueBytes));
     auto lines = std::make_shared<QVector<std::pair<int, int>>>();
     while (!file->atEndOfLine() && lines->size() < kMaxCatalogueRows)
         lines->append(file->readLineSpan());

@@ -4,8 +4,11 @@
 #include "reader_fixture.h"
 
 #include "platform/core/listview.h"
+#include "reader/catalogue.h"
 
+#include <QFile>
 #include <QStringEncoder>
+#include <functional>
 
 TEST_F(ReaderTest, Utf16CatalogueAndPageTextInBothByteOrders)
 {
@@ -33,5 +36,57 @@ TEST_F(ReaderTest, Utf16CatalogueAndPageTextInBothByteOrders)
         EXPECT_EQ(w->listVW->subItem(2, 2), QStringLiteral("c.txt"));
         EXPECT_EQ(shownPictureWidth(), 90);
         EXPECT_EQ(shownText(), text);
+    }
+}
+
+// Each start runs in a child process: a reader that blocks on a pipe or reads
+// a device without end fails the test instead of stopping the run. The child
+// loads the window without showing it: painting needs the parent's threads.
+TEST_F(ReaderTest, DevicesPipesAndOversizedFilesAreMissingFiles)
+{
+    ASSERT_TRUE(testing_support::makeNamedPipe(dir.file(QStringLiteral("pipe.txt"))));
+    ASSERT_TRUE(testing_support::makeNamedPipe(dir.file(QStringLiteral("pipe.png"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("zero.png"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("zero.txt"))));
+    // What the window shows: rows, whether a picture, the page text.
+    auto startAndLook = [&](int rows) {
+        return testing_support::inChildProcess([&] {
+            w = std::make_unique<reader::frmmain>(reader::generalEdition(),
+                                                  [] { return std::unique_ptr<platform::SpVoice>(); });
+            w->Form_Load();
+            const bool helpShown = w->listVW->count() == 0 && shownText() == w->RTBoxShow[1]->Text();
+            return (w->listVW->count() == rows ? 0 : 1) | (w->ImgPic->picture().isNull() ? 0 : 2)
+                   | (rows == 0 ? (helpShown ? 0 : 4) : (shownText().isEmpty() ? 0 : 8));
+        });
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        int rows;
+    };
+    const auto catalogueIs = [&](const QString& target) {
+        return [&, target] {
+            QFile::remove(dir.file(QStringLiteral("docitem.txt")));
+            ASSERT_TRUE(QFile::link(target, dir.file(QStringLiteral("docitem.txt"))));
+        };
+    };
+    const Case cases[] = {
+        {"pages named after a device and a pipe",
+         [&] { writeCatalogue({QStringLiteral("一-zero.png-pipe.txt"), QStringLiteral("二-pipe.png-zero.txt")}); }, 2},
+        {"catalogue is a named pipe", catalogueIs(dir.file(QStringLiteral("pipe.txt"))), 0},
+        {"catalogue is a device", catalogueIs(QStringLiteral("/dev/zero")), 0},
+        {"catalogue past its size limit",
+         [&] {
+             QFile::remove(dir.file(QStringLiteral("docitem.txt")));
+             QFile file(dir.file(QStringLiteral("docitem.txt")));
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write("一-a.png-b.txt\r\n");
+             ASSERT_TRUE(file.resize(reader::kMaxCatalogueBytes + 1));
+         },
+         0},
+    };
+    for (const Case& c : cases) {
+        c.prepare();
+        EXPECT_EQ(startAndLook(c.rows), 0) << c.what;
     }
 }

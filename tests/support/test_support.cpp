@@ -4,6 +4,13 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace testing_support {
 
@@ -41,5 +48,47 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
     }
     return true;
 }
+
+namespace {
+long addressSpaceKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+} // namespace
+
+int inChildProcess(const std::function<int()>& check, int seconds, int memoryMb)
+{
+    const rlim_t limit = rlim_t(addressSpaceKb() + long(memoryMb) * 1024) * 1024;
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return 253;
+    if (pid == 0) {
+        const rlimit memory{limit, limit};
+        ::setrlimit(RLIMIT_AS, &memory);
+        ::alarm(unsigned(seconds));
+        int code = 254;
+        try {
+            code = check();
+        } catch (...) {
+        }
+        std::fflush(nullptr);
+        ::_exit(code);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 252;
+}
+
+bool makeNamedPipe(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }
 
 } // namespace testing_support

@@ -2,11 +2,11 @@
 
 #include "platform/core/error.h"
 #include "platform/core/program.h"
+#include "platform/core/regular_file.h"
 #include "platform/picture/picture_source.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace platform {
@@ -39,21 +39,14 @@ constexpr qint64 kMaxMetafileBytes = qint64(64) * 1024 * 1024;
     throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
 }
 
-QByteArray readWholeFile(const QString& path)
+QByteArray readPictureFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (file.error() == QFileDevice::PermissionsError)
-            throw Error(errc::PermissionDenied, QStringLiteral("没有权限"));
+    RegularFileRead file = readRegularFile(path, kMaxPictureFileBytes);
+    if (file.status == RegularFileRead::CannotOpen && (file.error == EACCES || file.error == EPERM))
+        throw Error(errc::PermissionDenied, QStringLiteral("没有权限"));
+    if (file.status != RegularFileRead::Read)
         fileNotFound();
-    }
-    if (file.size() > kMaxMetafileBytes) {
-        const PictureFormat format = sniffPictureFormat(file.read(kPictureHeadBytes));
-        if (format == PictureFormat::Wmf || format == PictureFormat::Emf)
-            invalidPicture();
-        file.seek(0);
-    }
-    return file.readAll();
+    return std::move(file.bytes);
 }
 
 // Shrinking by less than a quarter is left to the painter: its bilinear
@@ -105,12 +98,10 @@ Picture::Picture() = default;
 
 Picture Picture::load(const QString& path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir())
-        fileNotFound();
-
-    const QByteArray bytes = readWholeFile(path);
+    const QByteArray bytes = readPictureFile(path);
     const PictureFormat format = sniffPictureFormat(bytes.left(kPictureHeadBytes));
+    if ((format == PictureFormat::Wmf || format == PictureFormat::Emf) && bytes.size() > kMaxMetafileBytes)
+        invalidPicture();
 
     auto impl = std::make_shared<Impl>();
     switch (format) {

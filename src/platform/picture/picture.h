@@ -12,10 +12,15 @@
 
 namespace platform {
 
+// The largest picture file read; anything larger is treated as missing.
+constexpr qint64 kMaxPictureFileBytes = qint64(256) * 1024 * 1024;
+
 class Picture {
 public:
     Picture();
     // Throws platform::Error (file not found, invalid picture); never crashes on bad files.
+    // Only regular files (links followed) of at most kMaxPictureFileBytes are read;
+    // anything else is a missing file.
     static Picture load(const QString& path);
 
     bool isNull() const;

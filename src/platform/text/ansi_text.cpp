@@ -1,6 +1,7 @@
 #include "platform/text/ansi_text.h"
 
 #include "platform/core/error.h"
+#include "platform/core/regular_file.h"
 #include "platform/text/codepage.h"
 #include "platform/text/file_errors.h"
 
@@ -102,14 +103,14 @@ QString decodeTextFile(const QByteArray& bytes)
     return readAsUtf8(bytes) ? QString::fromUtf8(bytes) : decodeAnsi(bytes);
 }
 
-QByteArray readFileBytes(const QString& path)
+QByteArray readFileBytes(const QString& path, qint64 maxBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFileRead file = readRegularFile(path, maxBytes);
+    if (file.status == RegularFileRead::Read)
+        return std::move(file.bytes);
+    if (file.status == RegularFileRead::CannotOpen)
         throw fileOpenError(path, false);
-    if (QFileInfo(path).isDir())
-        throw fileOpenError(path, false);
-    return file.readAll();
+    throw Error(errc::FileNotFound, QStringLiteral("文件未找到: %1").arg(path));
 }
 
 AnsiTextReader::AnsiTextReader(const QString& decodedText) : bytes_(decodedText.toUtf8()), utf8_(true) {}
@@ -127,7 +128,7 @@ AnsiTextReader AnsiTextReader::fromBytes(const QByteArray& bytes)
     return r;
 }
 
-AnsiTextReader AnsiTextReader::open(const QString& path, bool createIfMissing)
+AnsiTextReader AnsiTextReader::open(const QString& path, bool createIfMissing, qint64 maxBytes)
 {
     if (createIfMissing && !QFileInfo::exists(path)) {
         QFile file(path);
@@ -136,7 +137,7 @@ AnsiTextReader AnsiTextReader::open(const QString& path, bool createIfMissing)
             throw fileOpenError(path, true);
     }
     // A catalogue saved by a UTF-8 editor reads as well as one in GBK.
-    return fromBytes(readFileBytes(path));
+    return fromBytes(readFileBytes(path, maxBytes));
 }
 
 bool AnsiTextReader::atEnd() const
