@@ -1,5 +1,6 @@
 #include "reader/catalogue.h"
 
+#include "platform/core/error.h"
 #include "reader/vbmath.h"
 
 #include <QDir>
@@ -19,6 +20,29 @@ CatalogueLine parseCatalogueLine(const QString& line)
     out.pictureFile = pieces.value(1);
     out.textFile = pieces.value(2);
     return out;
+}
+
+QString pageFilePath(const QString& name)
+{
+    const auto outsideTheBook = [] {
+        return platform::Error(platform::errc::FileNotFound, QStringLiteral("文件未找到"));
+    };
+    QString path = name;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const bool driveLetter = path.size() >= 2 && path.at(1) == u':' && path.at(0).unicode() < 0x80
+                             && path.at(0).isLetter();
+    if (path.startsWith(QLatin1Char('/')) || driveLetter)
+        throw outsideTheBook();
+    QStringList parts;
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == u"..")
+            throw outsideTheBook();
+        if (part != u".")
+            parts << part;
+    }
+    if (parts.isEmpty())
+        throw outsideTheBook();
+    return parts.join(QLatin1Char('/'));
 }
 
 QString findCatalogueFile(const QString& folder)

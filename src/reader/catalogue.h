@@ -14,6 +14,12 @@ struct CatalogueLine {
 // Cuts at every "-"; missing pieces stay empty, pieces after the third are ignored.
 CatalogueLine parseCatalogueLine(const QString& line);
 
+// The path of a page file the catalogue names. Page files lie in the working
+// folder or below it; "\\" separates folders as it does where books are made.
+// A name that is absolute, has a drive letter or steps out with ".." leads
+// out of the book: platform::Error FileNotFound.
+QString pageFilePath(const QString& name);
+
 // The catalogue's name is matched without regard to letter case: the existing
 // file in the folder whose name equals docitem.txt in any case, or the name to create.
 QString findCatalogueFile(const QString& folder);

@@ -41,7 +41,7 @@ void frmmain::fitPlaceTextPanels(int position)
     platform::runSteps({
         [&] { FitPicture(); },
         [&] { PlacePicture(); },
-        [&] { RTBoxShow[0]->LoadFile(cellOf(position, 2)); },
+        [&] { RTBoxShow[0]->LoadFile(pageFilePath(cellOf(position, 2))); },
         [&] { showPanels(position); },
     });
 }
@@ -73,7 +73,7 @@ void frmmain::listVW_ItemClick(int position)
         [&] { FitPicture(); },
         [&] { PlacePicture(); },
         [&] { ImgPic->show(); },
-        [&] { RTBoxShow[0]->LoadFile(cellOf(currentPage_, 2)); },
+        [&] { RTBoxShow[0]->LoadFile(pageFilePath(cellOf(currentPage_, 2))); },
         [&] { showPanels(currentPage_); },
     });
 }

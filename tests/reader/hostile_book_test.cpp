@@ -6,6 +6,7 @@
 #include "platform/core/listview.h"
 #include "reader/catalogue.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <functional>
@@ -88,5 +89,40 @@ TEST_F(ReaderTest, DevicesPipesAndOversizedFilesAreMissingFiles)
     for (const Case& c : cases) {
         c.prepare();
         EXPECT_EQ(startAndLook(c.rows), 0) << c.what;
+    }
+}
+
+// Page files are named inside the book: a name that leads out of the working
+// folder is a missing file, so the page shown before stays.
+TEST_F(ReaderTest, PageFileNamesStayInsideTheBook)
+{
+    // The book lies in a folder of its own, with a picture and a text beside it.
+    writePicture(QStringLiteral("outside.png"), 77, 40);
+    writeText(QStringLiteral("outside.txt"), QStringLiteral("书外的文字"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("book/图片")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("book/文字")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("book/C:")));
+    ASSERT_TRUE(QDir::setCurrent(dir.file(QStringLiteral("book"))));
+    writePicture(QStringLiteral("book/图片/p1.png"), 91, 40);
+    writeText(QStringLiteral("book/文字/t1.txt"), QStringLiteral("书里的文字"));
+    writePicture(QStringLiteral("book/其他.png"), 55, 40);
+    writePicture(QStringLiteral("book/C:/p1.png"), 66, 40);
+    writeText(QStringLiteral("book/C:/t1.txt"), QStringLiteral("盘符"));
+    writeCatalogue({QStringLiteral("里-图片\\p1.png-文字\\t1.txt"), QStringLiteral("里二-图片/p1.png-文字/t1.txt"),
+                    QStringLiteral("绝对-/proc/self/cwd/其他.png-/etc/passwd"),
+                    QStringLiteral("上级-..\\outside.png-../outside.txt"),
+                    QStringLiteral("藏-图片/../../outside.png-文字\\..\\..\\outside.txt"),
+                    QStringLiteral("盘符-C:\\p1.png-C:\\t1.txt"), QStringLiteral("进程-/proc/self/exe-/proc/self/environ")},
+                   QStringLiteral("book/docitem.txt"));
+    start();
+    ASSERT_EQ(w->listVW->count(), 7);
+    for (int row = 1; row <= 7; ++row) {
+        SCOPED_TRACE(w->listVW->subItem(row, 1).toStdString());
+        w->listVW_ItemClick(1);
+        w->listVW_ItemClick(row);
+        // Rows 1 and 2 show the files in the book's subfolders; the others leave them in place.
+        EXPECT_EQ(shownPictureWidth(), 91);
+        EXPECT_EQ(shownText(), QStringLiteral("书里的文字"));
+        EXPECT_EQ(w->panelText(3), w->listVW->subItem(row, 3)); // the panels name what the row says
     }
 }
