@@ -24,8 +24,13 @@ void frmmain::hidePictureForLoading()
 void frmmain::loadPictureInto(const QString& file)
 {
     // An empty name clears the picture; a file that cannot be read leaves the old one.
+    // FitPicture fits the picture into the box's outer size.
+    const PaneSize pane = paneSize();
+    const QSize box = (QSizeF(platform::twipsToPixels(pane.width), platform::twipsToPixels(pane.height))
+                       * ImgPic->devicePixelRatioF())
+                          .toSize();
     const platform::Picture picture =
-        file.isEmpty() ? platform::Picture() : platform::Picture::load(pageFilePath(file));
+        file.isEmpty() ? platform::Picture() : platform::Picture::load(pageFilePath(file), box);
     ImgPic->setPicture(picture);
     if (!img_.stretch && !picture.isNull()) {
         const QSizeF natural = picture.naturalTwips();

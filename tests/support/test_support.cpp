@@ -50,21 +50,24 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
 }
 
 namespace {
-long addressSpaceKb()
+// A figure of /proc/self/status, in kilobytes.
+long statusKb(const QByteArray& field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmSize:"))
-            return line.mid(7).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLong();
     return 0;
 }
 } // namespace
 
+long peakAddressSpaceKb() { return statusKb("VmPeak"); }
+
 int inChildProcess(const std::function<int()>& check, int seconds, int memoryMb)
 {
-    const rlim_t limit = rlim_t(addressSpaceKb() + long(memoryMb) * 1024) * 1024;
+    const rlim_t limit = rlim_t(statusKb("VmSize") + long(memoryMb) * 1024) * 1024;
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid < 0)

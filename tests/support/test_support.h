@@ -39,6 +39,10 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 // the raster engine) must stay out of `check`.
 int inChildProcess(const std::function<int()>& check, int seconds = 10, int memoryMb = 1024);
 
+// The most address space this process has held so far, in kilobytes: what
+// it asked for, whether or not it touched it.
+long peakAddressSpaceKb();
+
 // A named pipe (no writer ever opens it) at the path.
 bool makeNamedPipe(const QString& path);
 

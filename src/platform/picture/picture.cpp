@@ -3,6 +3,7 @@
 #include "platform/core/error.h"
 #include "platform/core/program.h"
 #include "platform/core/regular_file.h"
+#include "platform/picture/metafile_protocol.h"
 #include "platform/picture/picture_source.h"
 
 #include <algorithm>
@@ -26,8 +27,6 @@ QSize boundedByArea(const QSize& size, qint64 maxPixels)
 
 namespace {
 
-// Metafiles bigger than this are not pictures a book holds.
-constexpr qint64 kMaxMetafileBytes = qint64(64) * 1024 * 1024;
 
 [[noreturn]] void fileNotFound()
 {
@@ -90,17 +89,18 @@ struct Picture::Impl {
         if (!source->isVector())
             return target.boundedTo(naturalPixels);
         const qint64 naturalArea = qint64(naturalPixels.width()) * naturalPixels.height();
-        return detail::boundedByArea(target, std::max(naturalArea, detail::kVectorRenderPixels));
+        return detail::boundedByArea(
+            target, std::min(std::max(naturalArea, detail::kVectorRenderPixels), metafile::kMaxReplyPixels));
     }
 };
 
 Picture::Picture() = default;
 
-Picture Picture::load(const QString& path)
+Picture Picture::load(const QString& path, const QSize& fitInto)
 {
     const QByteArray bytes = readPictureFile(path);
     const PictureFormat format = sniffPictureFormat(bytes.left(kPictureHeadBytes));
-    if ((format == PictureFormat::Wmf || format == PictureFormat::Emf) && bytes.size() > kMaxMetafileBytes)
+    if ((format == PictureFormat::Wmf || format == PictureFormat::Emf) && bytes.size() > metafile::kMaxInputBytes)
         invalidPicture();
 
     auto impl = std::make_shared<Impl>();
@@ -108,16 +108,20 @@ Picture Picture::load(const QString& path)
     case PictureFormat::Unknown:
         invalidPicture();
     case PictureFormat::Wmf:
-        impl->source = detail::openWmf(bytes);
-        break;
     case PictureFormat::Emf:
-        impl->source = detail::openEmf(bytes);
+        // A window fits a picture into a box no larger than the screen.
+        impl->source = detail::openMetafile(
+            bytes, format, fitInto.isEmpty() ? (screenSizeTwips() / twipsPerPixel()).toSize() : fitInto);
         break;
     default:
         impl->source = detail::openRaster(bytes, format);
         break;
     }
 
+    if (const QImage first = impl->source->takeFirstPixels(); !first.isNull()) {
+        impl->decoded = first;
+        ++impl->decodes;
+    }
     if (impl->source->isVector()) {
         impl->naturalTwips = impl->source->naturalTwips();
         impl->naturalPixels = QSize(toPixels(impl->naturalTwips.width()), toPixels(impl->naturalTwips.height()));
@@ -178,7 +182,8 @@ QImage Picture::fullImage() const
 {
     if (!d)
         return {};
-    const QSize size = detail::boundedByArea(d->naturalPixels, detail::kMaxDecodedPixels);
+    const QSize size = detail::boundedByArea(
+        d->naturalPixels, d->source->isVector() ? metafile::kMaxReplyPixels : detail::kMaxDecodedPixels);
     if (d->decoded.size() == size)
         return d->decoded;
     // Printing is rare: the full-size pixels are not kept.

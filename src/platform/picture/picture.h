@@ -20,8 +20,10 @@ public:
     Picture();
     // Throws platform::Error (file not found, invalid picture); never crashes on bad files.
     // Only regular files (links followed) of at most kMaxPictureFileBytes are read;
-    // anything else is a missing file.
-    static Picture load(const QString& path);
+    // anything else is a missing file. `fitInto`, when known, is the box in
+    // device pixels the picture will first be fitted into: a metafile is drawn
+    // for it while it loads (otherwise for the screen).
+    static Picture load(const QString& path, const QSize& fitInto = QSize());
 
     bool isNull() const;
     QSize naturalPixels() const;

@@ -43,12 +43,17 @@ public:
     // Whether render() does less work for a smaller size; if not, one
     // decode at natural size serves every size.
     virtual bool rendersCheaperWhenSmaller() const = 0;
+
+    // Pixels the source drew while it was opened, handed over once; null
+    // when it drew none.
+    virtual QImage takeFirstPixels() { return {}; }
 };
 
 // Each throws platform::Error(InvalidPicture) when the data is not a
 // picture it can show.
 std::unique_ptr<PictureSource> openRaster(const QByteArray& bytes, PictureFormat format);
-std::unique_ptr<PictureSource> openWmf(const QByteArray& bytes);
-std::unique_ptr<PictureSource> openEmf(const QByteArray& bytes);
+// WMF and EMF, drawn by the metafile helper. Opening draws the picture once,
+// as large as its aspect allows within `firstShowing` pixels.
+std::unique_ptr<PictureSource> openMetafile(const QByteArray& bytes, PictureFormat format, const QSize& firstShowing);
 
 } // namespace platform::detail

@@ -55,36 +55,49 @@ int wmfMeasureTwips(const unsigned char* data, long length, double* widthTwips,
     return 0;
 }
 
-int wmfRenderPng(const unsigned char* data, long length, unsigned width, unsigned height,
-                 wmf_png_sink sink, void* context)
+/* gd keeps 7 bits of transparency above the colour: 0 opaque, 127 clear. */
+static unsigned int premultipliedFromGd(int pixel)
+{
+    unsigned int clear = ((unsigned int)pixel >> 24) & 0x7F;
+    unsigned int alpha = 255 - (clear * 255 + 63) / 127;
+    unsigned int r = ((unsigned int)pixel >> 16) & 0xFF;
+    unsigned int g = ((unsigned int)pixel >> 8) & 0xFF;
+    unsigned int b = (unsigned int)pixel & 0xFF;
+    if (alpha == 255)
+        return 0xFF000000u | ((unsigned int)pixel & 0xFFFFFF);
+    return (alpha << 24) | ((r * alpha / 255) << 16) | ((g * alpha / 255) << 8) | (b * alpha / 255);
+}
+
+int wmfRenderPixels(const unsigned char* data, long length, unsigned width, unsigned height,
+                    unsigned int* argb)
 {
     wmfD_Rect bbox;
     wmf_gd_t* device;
-    wmf_error_t played;
-    wmf_error_t closed;
     wmfAPI* api;
+    int* pixels;
+    unsigned long i;
+    unsigned long count = (unsigned long)width * height;
+    int failed;
 
-    if (width == 0 || height == 0 || sink == NULL)
+    if (width == 0 || height == 0 || argb == NULL)
         return 1;
     api = openMetafile(data, length, &bbox);
     if (api == NULL)
         return 1;
 
     device = WMF_GD_GetData(api);
-    if ((device->flags & WMF_GD_SUPPORTS_PNG) == 0) {
-        wmf_api_destroy(api);
-        return 1;
-    }
-    device->type = wmf_gd_png;
-    device->flags |= WMF_GD_OUTPUT_MEMORY | WMF_GD_OWN_BUFFER;
-    device->sink.context = context;
-    device->sink.function = sink;
+    device->type = wmf_gd_image;
     device->file = NULL;
     device->bbox = bbox;
     device->width = width;
     device->height = height;
 
-    played = wmf_play(api, 0, &bbox);
-    closed = wmf_api_destroy(api);
-    return played != wmf_E_None || closed != wmf_E_None;
+    failed = wmf_play(api, 0, &bbox) != wmf_E_None || device->gd_image == NULL;
+    pixels = failed ? NULL : wmf_gd_image_pixels(device->gd_image);
+    if (pixels != NULL)
+        for (i = 0; i < count; ++i)
+            argb[i] = premultipliedFromGd(pixels[i]);
+    /* The picture is ours now; the helper ends right after, so gd's image is left to the exit. */
+    wmf_api_destroy(api);
+    return pixels == NULL;
 }

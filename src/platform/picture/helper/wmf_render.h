@@ -8,9 +8,6 @@
 extern "C" {
 #endif
 
-/* Receives the PNG bytes piece by piece; returns the number of bytes taken. */
-typedef int (*wmf_png_sink)(void* context, char* bytes, int length);
-
 /* Scans the whole metafile. On success returns 0 and stores the picture's
    size in twips as libwmf measures it (from the placeable header when there
    is one, otherwise from the drawing's extent). Non-zero: not a readable
@@ -18,10 +15,11 @@ typedef int (*wmf_png_sink)(void* context, char* bytes, int length);
 int wmfMeasureTwips(const unsigned char* data, long length, double* widthTwips,
                     double* heightTwips);
 
-/* Plays the metafile onto a white canvas of width x height pixels and hands
-   the result, PNG-encoded, to the sink. Returns 0 on success. */
-int wmfRenderPng(const unsigned char* data, long length, unsigned width, unsigned height,
-                 wmf_png_sink sink, void* context);
+/* Plays the metafile onto a white canvas of width x height pixels and stores
+   them in argb (width x height words, 0xAARRGGBB premultiplied, rows top to
+   bottom). Returns 0 on success. */
+int wmfRenderPixels(const unsigned char* data, long length, unsigned width, unsigned height,
+                    unsigned int* argb);
 
 #ifdef __cplusplus
 }
