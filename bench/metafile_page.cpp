@@ -115,7 +115,8 @@ int main(int argc, char** argv)
     QStringList metafiles, pngs;
     for (const char* file : kMetafiles) {
         // A "-" would cut the catalogue line.
-        const QString name = QFileInfo(QString::fromLatin1(file)).fileName().replace(QLatin1Char('-'), QLatin1Char('_'));
+        const QString name =
+            QFileInfo(QString::fromLatin1(file)).fileName().replace(QLatin1Char('-'), QLatin1Char('_'));
         metafiles << QStringLiteral("m%1_%2").arg(metafiles.size() + 1).arg(name);
         if (!QFile::copy(corpusFile(file), metafileBook.filePath(metafiles.last()))) {
             std::fprintf(stderr, "missing corpus file %s\n", file);

@@ -6,6 +6,8 @@
 #include "platform/picture/metafile_protocol.h"
 #include "platform/picture/picture_source.h"
 
+#include <QPaintEngine>
+#include <QPainter>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -26,7 +28,6 @@ QSize boundedByArea(const QSize& size, qint64 maxPixels)
 } // namespace detail
 
 namespace {
-
 
 [[noreturn]] void fileNotFound()
 {
@@ -62,6 +63,23 @@ int toPixels(double twips)
     return int(std::clamp(pixels, 1.0, double(1 << 20)));
 }
 
+qint64 area(const QSize& s) { return qint64(s.width()) * s.height(); }
+
+// Pixels to draw, and the rectangle of them that shows what was asked for.
+struct Pixels {
+    QImage image;
+    QRectF source;
+};
+
+// The pixels of `image`, which shows `shows` (natural pixels), that show `wanted`.
+Pixels pixelsShowing(const QImage& image, const QRect& shows, const QRectF& wanted)
+{
+    const double ex = double(image.width()) / shows.width();
+    const double ey = double(image.height()) / shows.height();
+    return {image, QRectF((wanted.x() - shows.x()) * ex, (wanted.y() - shows.y()) * ey, wanted.width() * ex,
+                          wanted.height() * ey)};
+}
+
 } // namespace
 
 struct Picture::Impl {
@@ -75,6 +93,13 @@ struct Picture::Impl {
     QImage shown;
     QSize shownSize;
     int decodes = 0;
+
+    // The part of a raster picture last decoded or scaled for drawing:
+    // `regionImage` shows `region` (natural pixels), made for a drawing at
+    // `regionScale` of the natural size.
+    QRect region;
+    QImage regionImage;
+    QSizeF regionScale;
 
     QImage decode(const QSize& size)
     {
@@ -91,6 +116,68 @@ struct Picture::Impl {
         const qint64 naturalArea = qint64(naturalPixels.width()) * naturalPixels.height();
         return detail::boundedByArea(
             target, std::min(std::max(naturalArea, detail::kVectorRenderPixels), metafile::kMaxReplyPixels));
+    }
+
+    // What shows `part` of the raster picture drawn at `drawnAt` pixels.
+    Pixels partPixels(const QSize& drawnAt, const QRect& part)
+    {
+        const QRect whole(QPoint(0, 0), naturalPixels);
+        const double sx = double(drawnAt.width()) / naturalPixels.width();
+        const double sy = double(drawnAt.height()) / naturalPixels.height();
+        const QRectF wanted =
+            QRectF(part.x() / sx, part.y() / sy, part.width() / sx, part.height() / sy) & QRectF(whole);
+        if (wanted.isEmpty())
+            return {};
+        // Never more pixels than the picture has.
+        const QSizeF need(std::min(1.0, sx), std::min(1.0, sy));
+        // Pixels serve when they are at least as fine as needed and less than
+        // a third finer: the painter shrinks that much smoothly.
+        const auto serves = [&](const QImage& image, const QRect& shows) {
+            if (image.isNull() || !QRectF(shows).contains(wanted))
+                return false;
+            const double ex = double(image.width()) / shows.width();
+            const double ey = double(image.height()) / shows.height();
+            return ex >= need.width() * 0.999 && ey >= need.height() * 0.999 && ex * 3 <= need.width() * 4.001
+                   && ey * 3 <= need.height() * 4.001;
+        };
+        // The whole picture as decoded or scaled for image(), if that will do.
+        for (const QImage& image : {decoded, shown})
+            if (serves(image, whole))
+                return pixelsShowing(image, whole, wanted);
+        const bool sameScale = std::abs(regionScale.width() - need.width()) < 1e-9
+                               && std::abs(regionScale.height() - need.height()) < 1e-9;
+        if (!regionImage.isNull() && QRectF(region).contains(wanted) && (sameScale || serves(regionImage, region)))
+            return pixelsShowing(regionImage, region, wanted);
+
+        // A new region: the part and half its size again on each side, so
+        // that scrolling a little needs no new decode; within the budget,
+        // first without the margin, then coarser.
+        const auto sizeFor = [&](const QRect& r) {
+            return QSize(std::max(1, qRound(r.width() * need.width())),
+                         std::max(1, qRound(r.height() * need.height())));
+        };
+        const double mx = wanted.width() / 2;
+        const double my = wanted.height() / 2;
+        QRect next = wanted.adjusted(-mx, -my, mx, my).toAlignedRect() & whole;
+        QSize size = sizeFor(next);
+        if (area(size) > detail::kMaxPartPixels) {
+            next = wanted.toAlignedRect() & whole;
+            size = detail::boundedByArea(sizeFor(next), detail::kMaxPartPixels);
+        }
+        QImage image;
+        QRect covered = next;
+        if (source->rendersParts()) {
+            ++decodes;
+            image = source->renderPart(next, size, &covered);
+        } else if (decoded.size() == naturalPixels) {
+            image = decoded.copy(next).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+        if (image.isNull() || covered.isEmpty())
+            return {};
+        region = covered;
+        regionImage = image;
+        regionScale = need;
+        return pixelsShowing(image, covered, wanted);
     }
 };
 
@@ -182,12 +269,48 @@ QImage Picture::fullImage() const
 {
     if (!d)
         return {};
-    const QSize size = detail::boundedByArea(
-        d->naturalPixels, d->source->isVector() ? metafile::kMaxReplyPixels : detail::kMaxDecodedPixels);
+    const QSize size = d->source->isVector() ? detail::boundedByArea(d->naturalPixels, metafile::kMaxReplyPixels)
+                                             : d->naturalPixels;
     if (d->decoded.size() == size)
         return d->decoded;
     // Printing is rare: the full-size pixels are not kept.
     return d->decode(size);
+}
+
+void Picture::draw(QPainter& painter, const QRectF& target) const
+{
+    if (!d || target.isEmpty())
+        return;
+    const QTransform toDevice = painter.deviceTransform();
+    const QRectF onDevice = toDevice.mapRect(target);
+    // Only what reaches the device is drawn: a zoomed view may be tens of
+    // thousands of pixels wide while its window shows a little of it, and
+    // a page shows a corner of a large picture printed at its natural size.
+    QRectF visible = onDevice;
+    if (const QPaintEngine* engine = painter.paintEngine(); engine && engine->paintDevice())
+        visible &= QRectF(0, 0, engine->paintDevice()->width(), engine->paintDevice()->height());
+    if (painter.hasClipping())
+        visible &= toDevice.mapRect(painter.clipBoundingRect());
+    const QSize shown(std::max(1, qRound(onDevice.width())), std::max(1, qRound(onDevice.height())));
+    const QRect part = visible.translated(-onDevice.topLeft()).toAlignedRect() & QRect(QPoint(0, 0), shown);
+    if (part.isEmpty())
+        return;
+
+    Pixels pixels;
+    if (d->source->isVector()) {
+        const QImage whole = image(shown);
+        if (!whole.isNull())
+            pixels = pixelsShowing(whole, QRect(QPoint(0, 0), shown), QRectF(part));
+    } else {
+        pixels = d->partPixels(shown, part);
+    }
+    if (pixels.image.isNull())
+        return;
+    const QRectF destination = toDevice.inverted().mapRect(QRectF(part).translated(onDevice.topLeft()));
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(destination, pixels.image, pixels.source);
+    painter.restore();
 }
 
 } // namespace platform

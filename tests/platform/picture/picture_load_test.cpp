@@ -121,6 +121,18 @@ TEST(PictureLoad, HeadersClaimingHugeSizesAreRejectedBeforeDecoding)
     put32(22, 30000);
     dir.write(QStringLiteral("huge.bmp"), bmp);
     EXPECT_EQ(loadError(dir.file(QStringLiteral("huge.bmp"))), platform::errc::InvalidPicture);
+
+    // A photo whose frame header claims 65000 x 65000 pixels (4.2 billion),
+    // far past what any page shows, even decoded at an eighth.
+    QByteArray jpeg = encode(quadrants(16, 16), "JPEG");
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    for (int at : {5, 7}) { // height, then width, big-endian
+        jpeg[frame + at] = char(65000 >> 8);
+        jpeg[frame + at + 1] = char(65000 & 0xFF);
+    }
+    dir.write(QStringLiteral("huge.jpg"), jpeg);
+    EXPECT_EQ(loadError(dir.file(QStringLiteral("huge.jpg"))), platform::errc::InvalidPicture);
 }
 
 TEST(PictureLoad, OrientationSixTurnsThePicture)
