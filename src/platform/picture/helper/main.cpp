@@ -131,26 +131,23 @@ int reply(const QImage& drawn, const QSizeF& natural)
 
 int drawWmf(const QByteArray& bytes, const Request& request)
 {
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    WmfDrawing* drawing = wmfOpen(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
+    if (!drawing)
+        return Undrawable;
     // The placeable header states the size the author meant; without one,
     // libwmf's estimate from the drawing is all there is.
     QSizeF natural = platform::placeableWmfTwips(bytes).value_or(QSizeF());
-    if (natural.isEmpty()) {
-        double width = 0;
-        double height = 0;
-        if (wmfMeasureTwips(data, bytes.size(), &width, &height) != 0)
-            return Undrawable;
+    double width = 0;
+    double height = 0;
+    if (natural.isEmpty() && wmfMeasureTwips(drawing, &width, &height) == 0)
         natural = QSizeF(width, height);
-    }
     const QSize size = sizeToDraw(request, natural);
-    if (size.isEmpty())
-        return Undrawable;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull() || image.bytesPerLine() != size.width() * 4)
-        return Undrawable;
-    if (wmfRenderPixels(data, bytes.size(), unsigned(size.width()), unsigned(size.height()),
-                        reinterpret_cast<unsigned int*>(image.bits()))
-        != 0)
+    // The process ends after the reply: the drawing is not closed.
+    if (size.isEmpty() || image.isNull() || image.bytesPerLine() != size.width() * 4
+        || wmfDrawPixels(drawing, unsigned(size.width()), unsigned(size.height()),
+                         reinterpret_cast<unsigned int*>(image.bits()))
+               != 0)
         return Undrawable;
     return reply(image, natural);
 }

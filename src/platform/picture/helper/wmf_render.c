@@ -5,50 +5,50 @@
 #include <libwmf/gd.h>
 
 #include <stddef.h>
+#include <stdlib.h>
+
+struct WmfDrawing {
+    wmfAPI* api;
+    wmfD_Rect bbox;
+};
 
 /* Errors are reported to the caller through the return value; libwmf's own
    messages on stderr would only confuse a reader of a broken book. */
-static wmfAPI* openMetafile(const unsigned char* data, long length, wmfD_Rect* bbox)
+WmfDrawing* wmfOpen(const unsigned char* data, long length)
 {
-    wmfAPI* api = NULL;
+    WmfDrawing* drawing;
     wmfAPI_Options options;
     unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR
                           | WMF_OPT_NO_DEBUG;
 
     if (data == NULL || length <= 0)
         return NULL;
+    drawing = calloc(1, sizeof *drawing);
+    if (drawing == NULL)
+        return NULL;
 
     options.function = wmf_gd_function;
-    if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
-        if (api != NULL)
-            wmf_api_destroy(api);
+    if (wmf_api_create(&drawing->api, flags, &options) != wmf_E_None) {
+        wmfClose(drawing);
         return NULL;
     }
     /* libwmf only reads the buffer; its interface merely lacks the const. */
-    if (wmf_mem_open(api, (unsigned char*)data, length) != wmf_E_None
-        || wmf_scan(api, 0, bbox) != wmf_E_None) {
-        wmf_api_destroy(api);
+    if (wmf_mem_open(drawing->api, (unsigned char*)data, length) != wmf_E_None
+        || wmf_scan(drawing->api, 0, &drawing->bbox) != wmf_E_None) {
+        wmfClose(drawing);
         return NULL;
     }
-    return api;
+    return drawing;
 }
 
-int wmfMeasureTwips(const unsigned char* data, long length, double* widthTwips,
-                    double* heightTwips)
+int wmfMeasureTwips(WmfDrawing* drawing, double* widthTwips, double* heightTwips)
 {
-    wmfD_Rect bbox;
     unsigned int width = 0;
     unsigned int height = 0;
-    wmfAPI* api = openMetafile(data, length, &bbox);
-    int failed;
 
-    if (api == NULL)
-        return 1;
     /* A display of 1440 dots per inch measures in twips. */
-    failed = wmf_display_size(api, &width, &height, 1440.0, 1440.0) != wmf_E_None
-             || width == 0 || height == 0;
-    wmf_api_destroy(api);
-    if (failed)
+    if (wmf_display_size(drawing->api, &width, &height, 1440.0, 1440.0) != wmf_E_None || width == 0
+        || height == 0)
         return 1;
     *widthTwips = width;
     *heightTwips = height;
@@ -68,36 +68,36 @@ static unsigned int premultipliedFromGd(int pixel)
     return (alpha << 24) | ((r * alpha / 255) << 16) | ((g * alpha / 255) << 8) | (b * alpha / 255);
 }
 
-int wmfRenderPixels(const unsigned char* data, long length, unsigned width, unsigned height,
-                    unsigned int* argb)
+int wmfDrawPixels(WmfDrawing* drawing, unsigned width, unsigned height, unsigned int* argb)
 {
-    wmfD_Rect bbox;
-    wmf_gd_t* device;
-    wmfAPI* api;
-    int* pixels;
-    unsigned long i;
+    wmf_gd_t* device = WMF_GD_GetData(drawing->api);
     unsigned long count = (unsigned long)width * height;
-    int failed;
+    unsigned long i;
+    int* pixels;
 
     if (width == 0 || height == 0 || argb == NULL)
         return 1;
-    api = openMetafile(data, length, &bbox);
-    if (api == NULL)
-        return 1;
-
-    device = WMF_GD_GetData(api);
     device->type = wmf_gd_image;
     device->file = NULL;
-    device->bbox = bbox;
+    device->bbox = drawing->bbox;
     device->width = width;
     device->height = height;
+    if (wmf_play(drawing->api, 0, &drawing->bbox) != wmf_E_None || device->gd_image == NULL)
+        return 1;
+    pixels = wmf_gd_image_pixels(device->gd_image);
+    if (pixels == NULL)
+        return 1;
+    for (i = 0; i < count; ++i)
+        argb[i] = premultipliedFromGd(pixels[i]);
+    /* gd's image is left to the helper's exit, which follows the reply. */
+    return 0;
+}
 
-    failed = wmf_play(api, 0, &bbox) != wmf_E_None || device->gd_image == NULL;
-    pixels = failed ? NULL : wmf_gd_image_pixels(device->gd_image);
-    if (pixels != NULL)
-        for (i = 0; i < count; ++i)
-            argb[i] = premultipliedFromGd(pixels[i]);
-    /* The picture is ours now; the helper ends right after, so gd's image is left to the exit. */
-    wmf_api_destroy(api);
-    return pixels == NULL;
+void wmfClose(WmfDrawing* drawing)
+{
+    if (drawing == NULL)
+        return;
+    if (drawing->api != NULL)
+        wmf_api_destroy(drawing->api);
+    free(drawing);
 }

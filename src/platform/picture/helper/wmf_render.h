@@ -8,18 +8,23 @@
 extern "C" {
 #endif
 
-/* Scans the whole metafile. On success returns 0 and stores the picture's
-   size in twips as libwmf measures it (from the placeable header when there
-   is one, otherwise from the drawing's extent). Non-zero: not a readable
-   metafile. */
-int wmfMeasureTwips(const unsigned char* data, long length, double* widthTwips,
-                    double* heightTwips);
+typedef struct WmfDrawing WmfDrawing;
+
+/* Opens and scans the whole metafile; NULL when it is not a readable
+   metafile. The data must outlive the drawing. */
+WmfDrawing* wmfOpen(const unsigned char* data, long length);
+
+/* The picture's size in twips as libwmf measures it (from the placeable
+   header when there is one, otherwise from the drawing's extent). Returns 0
+   on success. */
+int wmfMeasureTwips(WmfDrawing* drawing, double* widthTwips, double* heightTwips);
 
 /* Plays the metafile onto a white canvas of width x height pixels and stores
    them in argb (width x height words, 0xAARRGGBB premultiplied, rows top to
-   bottom). Returns 0 on success. */
-int wmfRenderPixels(const unsigned char* data, long length, unsigned width, unsigned height,
-                    unsigned int* argb);
+   bottom). Returns 0 on success. Once per drawing. */
+int wmfDrawPixels(WmfDrawing* drawing, unsigned width, unsigned height, unsigned int* argb);
+
+void wmfClose(WmfDrawing* drawing);
 
 #ifdef __cplusplus
 }
