@@ -159,6 +159,11 @@ struct Picture::Impl {
         const double mx = wanted.width() / 2;
         const double my = wanted.height() / 2;
         QRect next = wanted.adjusted(-mx, -my, mx, my).toAlignedRect() & whole;
+        // A decoder that works row by row costs the same for whole rows:
+        // then sideways scrolling needs no new decode either.
+        const QRect rows(whole.left(), next.top(), whole.width(), next.height());
+        if (source->rendersParts() && area(sizeFor(rows)) <= detail::kMaxPartPixels)
+            next = rows;
         QSize size = sizeFor(next);
         if (area(size) > detail::kMaxPartPixels) {
             next = wanted.toAlignedRect() & whole;
