@@ -93,6 +93,8 @@ struct Picture::Impl {
     QImage shown;
     QSize shownSize;
     int decodes = 0;
+    // The smallest size a decode failed at, if any.
+    QSize failedAt;
 
     // The part of a raster picture last decoded or scaled for drawing:
     // `regionImage` shows `region` (natural pixels), made for a drawing at
@@ -257,13 +259,22 @@ QImage Picture::image(const QSize& targetPixels) const
         return d->shown;
 
     const bool enough = d->decoded.width() >= size.width() && d->decoded.height() >= size.height();
-    if (!enough) {
+    // A size the decoder failed at is not asked for again: a metafile helper
+    // that runs out of time would hold up every paint. What was decoded
+    // before is stretched instead.
+    const bool failedBefore = !d->failedAt.isEmpty() && size.width() >= d->failedAt.width()
+                              && size.height() >= d->failedAt.height();
+    if (!enough && !failedBefore) {
         QImage fresh = d->decode(size);
         if (fresh.isNull())
-            return {};
-        d->decoded = fresh;
+            d->failedAt = size;
+        else
+            d->decoded = fresh;
     }
-    d->shown = nearlyTheSize(d->decoded.size(), size)
+    if (d->decoded.isNull())
+        return {};
+    const bool larger = d->decoded.width() >= size.width() && d->decoded.height() >= size.height();
+    d->shown = !larger || nearlyTheSize(d->decoded.size(), size)
                    ? d->decoded
                    : d->decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     d->shownSize = size;

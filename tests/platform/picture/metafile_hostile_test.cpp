@@ -173,3 +173,35 @@ TEST(HostileMetafiles, AHelperThatFailsInAnyWayMeansAnInvalidPicture)
         EXPECT_LT(timer.elapsed(), 7000); // a helper that never ends is ended
     }
 }
+
+// A metafile the helper draws for its first showing but not larger (it
+// fails, or would run out of time, when zoomed): the larger size is asked
+// for once, and the first drawing is stretched from then on.
+TEST(HostileMetafiles, ASizeTheHelperFailedAtIsNotAskedForAgain)
+{
+    testing_support::TempWorkDir dir;
+    QFile wmf(corpusFile(QStringLiteral("metafile/Pillow/drawing.wmf")));
+    ASSERT_TRUE(wmf.open(QIODevice::ReadOnly));
+    dir.write(QStringLiteral("page.wmf"), wmf.readAll());
+    const QString folder = dir.file(QStringLiteral("helper"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile script(folder + QStringLiteral("/aurelis-metafile"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n[ \"$1\" = fit ] && exec '" AURELIS_HELPER_DIR "/aurelis-metafile' \"$@\"\nexit 4\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    struct RestoreHelper {
+        ~RestoreHelper() { platform::setHelperProgramFolder(QStringLiteral(AURELIS_HELPER_DIR)); }
+    } restore;
+    platform::setHelperProgramFolder(folder);
+
+    const Picture picture = Picture::load(dir.file(QStringLiteral("page.wmf")), QSize(200, 200));
+    EXPECT_EQ(picture.decodeCount(), 1);
+    const QImage zoomed = picture.image(QSize(900, 900));
+    EXPECT_EQ(zoomed.size(), QSize(200, 200)); // the first drawing, for the painter to stretch
+    EXPECT_EQ(picture.decodeCount(), 2);
+    picture.image(QSize(1000, 1000));
+    picture.image(QSize(900, 900));
+    EXPECT_EQ(picture.decodeCount(), 2);
+    EXPECT_EQ(picture.image(QSize(100, 100)).size(), QSize(100, 100)); // smaller sizes still come from it
+}
