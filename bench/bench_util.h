@@ -1,5 +1,7 @@
 #pragma once
 // Small helpers shared by the benchmark programs: medians, timing, memory.
+#include "platform/core/program.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QtGlobal>
@@ -8,6 +10,9 @@
 #include <vector>
 
 namespace bench {
+
+// Benchmarks do not run beside the programs, where the helper programs lie.
+inline void useThisBuildsHelpers() { platform::setHelperProgramFolder(QStringLiteral(AURELIS_HELPER_DIR)); }
 
 // Benchmarks need no display: offscreen unless a platform was asked for. Call before QApplication.
 inline void preferOffscreen()

@@ -1,6 +1,7 @@
 #include "reader/book_search.h"
 
 #include "platform/core/error.h"
+#include "platform/core/regular_file.h"
 #include "platform/text/ansi_text.h"
 #include "platform/text/file_errors.h"
 #include "platform/text/rtf.h"
@@ -125,18 +126,11 @@ QString hitContext(const QString& text, int offset, int length, int before, int 
 
 QString readPagePlainText(const QString& path)
 {
-    const QFileInfo info(path);
     // A device or a pipe never ends: only regular files are pages (links are followed).
-    if (!info.exists())
+    const platform::RegularFileRead read = platform::readRegularFile(path, kMaxPageTextBytes);
+    if (read.status != platform::RegularFileRead::Read)
         throw platform::fileOpenError(path, false);
-    if (!info.isFile())
-        throw platform::Error(platform::errc::PermissionDenied, QStringLiteral("不是文件: %1").arg(path));
-    if (info.size() > kMaxPageTextBytes)
-        throw platform::Error(platform::errc::General, QStringLiteral("文件太大: %1").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw platform::fileOpenError(path, false);
-    const QByteArray bytes = file.read(kMaxPageTextBytes);
+    const QByteArray& bytes = read.bytes;
     if (platform::looksLikeRtf(bytes))
         return platform::rtfPlainText(bytes);
     // The text box keeps one paragraph per line, whichever line end the file uses.
@@ -220,6 +214,8 @@ SearchResult searchBook(const std::vector<BookPage>& pages, const QString& query
             inlineText->text = *page.text;
             inlineText->folded = foldForSearch(inlineText->text);
             text = std::move(inlineText);
+        } else if (page.textOutsideBook) {
+            ++result.pagesUnreadable;
         } else if (!page.textFile.isEmpty()) {
             text = cache.text(page.textFile);
             if (!text)

@@ -72,6 +72,7 @@ struct BookPage {
     int number = 0;     // the row's sequence number
     QString title;
     QString textFile;   // absolute path; empty: the page has no text file
+    bool textOutsideBook = false;  // its name leads out of the book: never read
     std::optional<QString> text;  // the page's text itself (the built-in book's entries)
 };
 

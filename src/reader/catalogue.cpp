@@ -3,6 +3,7 @@
 #include "platform/core/listview.h"
 #include "platform/files/file_ops.h"
 #include "platform/text/ansi_text.h"
+#include "platform/core/error.h"
 #include "reader/vbmath.h"
 
 #include <memory>
@@ -24,6 +25,29 @@ CatalogueLine parseCatalogueLine(const QString& line)
     return out;
 }
 
+QString pageFilePath(const QString& name)
+{
+    const auto outsideTheBook = [] {
+        return platform::Error(platform::errc::FileNotFound, QStringLiteral("文件未找到"));
+    };
+    QString path = name;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const bool driveLetter = path.size() >= 2 && path.at(1) == u':' && path.at(0).unicode() < 0x80
+                             && path.at(0).isLetter();
+    if (path.startsWith(QLatin1Char('/')) || driveLetter)
+        throw outsideTheBook();
+    QStringList parts;
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == u"..")
+            throw outsideTheBook();
+        if (part != u".")
+            parts << part;
+    }
+    if (parts.isEmpty())
+        throw outsideTheBook();
+    return parts.join(QLatin1Char('/'));
+}
+
 QString findCatalogueFile(const QString& folder)
 {
     return platform::findFileIgnoringCase(folder, QString::fromUtf16(kCatalogueName));
@@ -31,7 +55,7 @@ QString findCatalogueFile(const QString& folder)
 
 void readCatalogueRows(platform::ListView& list, const QString& catalogueFile)
 {
-    auto file = std::make_shared<platform::AnsiTextReader>(platform::AnsiTextReader::open(catalogueFile, true));
+    auto file = std::make_shared<platform::AnsiTextReader>(platform::AnsiTextReader::open(catalogueFile, true, kMaxCatalogueBytes));
     auto lines = std::make_shared<QVector<std::pair<int, int>>>();
     while (!file->atEndOfLine() && lines->size() < kMaxCatalogueRows)
         lines->append(file->readLineSpan());

@@ -16,6 +16,12 @@ struct CatalogueLine {
 // Cuts at every "-"; missing pieces stay empty, pieces after the third are ignored.
 CatalogueLine parseCatalogueLine(const QString& line);
 
+// The path of a page file the catalogue names. Page files lie in the working
+// folder or below it; "\\" separates folders as it does where books are made.
+// A name that is absolute, has a drive letter or steps out with ".." leads
+// out of the book: platform::Error FileNotFound.
+QString pageFilePath(const QString& name);
+
 // The catalogue's name is matched without regard to letter case: the existing
 // file in the folder whose name equals docitem.txt in any case, or the name to create.
 QString findCatalogueFile(const QString& folder);
@@ -23,6 +29,8 @@ inline constexpr char16_t kCatalogueName[] = u"docitem.txt";
 
 // The most rows a catalogue holds: its sequence numbers are 16-bit.
 constexpr int kMaxCatalogueRows = 32767;
+// A larger file is no catalogue: 32767 long lines stay well below it.
+constexpr qint64 kMaxCatalogueBytes = qint64(16) * 1024 * 1024;
 
 // The reading loop: appends one row per catalogue line to the list, numbered
 // from 1, up to the first empty line (sub-items: title, text file, picture file).

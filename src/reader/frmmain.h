@@ -187,7 +187,7 @@ private:
     // After a page change: the list row, the neighbours' pictures, the end of a reading highlight.
     void pageShown(int position);
     // The page picture, ready decoded when it was prefetched. Throws platform::Error.
-    platform::Picture pagePicture(const QString& file);
+    platform::Picture pagePicture(const QString& path, const QSize& fitInto);
     // The find window's view of the book, and its way of showing a found page (frmmain_find.cpp).
     std::vector<BookPage> bookPages() const;
     void showFoundPage(int position);

@@ -121,7 +121,7 @@ void frmmain::LoadBuiltInCatalogue()
 void frmmain::loadPageText(int position)
 {
     if (!hasBuiltInBook()) {
-        RTBoxShow[0]->LoadFile(cellOf(position, 2));
+        RTBoxShow[0]->LoadFile(pageFilePath(cellOf(position, 2)));
         return;
     }
     if (position < 1 || position > static_cast<int>(RTBoxTxt.size()))

@@ -7,6 +7,7 @@
 #include "platform/core/listview.h"
 #include "platform/text/richtextbox.h"
 #include "reader/book_search.h"
+#include "reader/catalogue.h"
 #include "reader/frmfind.h"
 
 #include <QDir>
@@ -52,8 +53,9 @@ std::vector<BookPage> frmmain::bookPages() const
         } else {
             QString name;
             platform::tryStep([&] { name = cellOf(position, 2); });
-            if (!name.isEmpty())
-                page.textFile = folder.absoluteFilePath(name);
+            if (!name.isEmpty()) {
+                page.textOutsideBook = !platform::tryStep([&] { page.textFile = folder.absoluteFilePath(pageFilePath(name)); });
+            }
         }
         pages.push_back(std::move(page));
     }

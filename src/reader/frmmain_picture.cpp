@@ -4,6 +4,7 @@
 #include "platform/core/program.h"
 #include "platform/core/scrollbar.h"
 #include "platform/picture/picture.h"
+#include "reader/catalogue.h"
 #include "reader/picture_pane.h"
 
 namespace reader {
@@ -23,7 +24,12 @@ void frmmain::hidePictureForLoading()
 void frmmain::loadPictureInto(const QString& file)
 {
     // An empty name clears the picture; a file that cannot be read leaves the old one.
-    const platform::Picture picture = file.isEmpty() ? platform::Picture() : pagePicture(file);
+    // FitPicture fits the picture into the box's outer size.
+    const PaneSize pane = paneSize();
+    const QSize box = (QSizeF(platform::twipsToPixels(pane.width), platform::twipsToPixels(pane.height))
+                       * ImgPic->devicePixelRatioF())
+                          .toSize();
+    const platform::Picture picture = file.isEmpty() ? platform::Picture() : pagePicture(pageFilePath(file), box);
     ImgPic->setPicture(picture);
     if (!img_.stretch && !picture.isNull()) {
         const QSizeF natural = picture.naturalTwips();

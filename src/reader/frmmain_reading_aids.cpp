@@ -2,6 +2,8 @@
 // neighbouring pictures are decoded ahead, the list follows the page, and the
 // page keys and the wheel turn, scroll and zoom.
 #include "reader/frmmain.h"
+
+#include "reader/catalogue.h"
 #include "reader/reading_aids.h"
 
 #include "platform/core/error.h"
@@ -59,7 +61,7 @@ ReadingAids::ReadingAids(frmmain& window) : w_(window)
         const QVector<int> pages =
             neighbourPages(w_.currentPage_, w_.autoPlayPage_, w_.Timer1.interval() != 0, w_.listVW->count());
         for (int page : pages) {
-            platform::runSteps({[&] { wanted.files << w_.cellOf(page, 3); }});
+            platform::runSteps({[&] { wanted.files << pageFilePath(w_.cellOf(page, 3)); }});
         }
         return wanted;
     });
@@ -249,11 +251,11 @@ void frmmain::pageShown(int position)
     aids_->prefetcher.schedule();
 }
 
-platform::Picture frmmain::pagePicture(const QString& file)
+platform::Picture frmmain::pagePicture(const QString& path, const QSize& fitInto)
 {
-    if (std::optional<platform::Picture> ready = aids_->prefetcher.take(file, aids_->showTarget()))
+    if (std::optional<platform::Picture> ready = aids_->prefetcher.take(path, aids_->showTarget()))
         return *ready;
-    return platform::Picture::load(file);
+    return platform::Picture::load(path, fitInto);
 }
 
 PicturePrefetcher& frmmain::picturePrefetcher() { return aids_->prefetcher; }

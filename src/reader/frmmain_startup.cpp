@@ -57,7 +57,7 @@ void frmmain::Form_Load()
         [&] { loadPictureInto(listVW->subItem(1, 3)); },
         [&] {
             if (listVW->count() >= 1)
-                RTBoxShow[0]->LoadFile(listVW->subItem(1, 2));
+                RTBoxShow[0]->LoadFile(pageFilePath(listVW->subItem(1, 2)));
             else
                 RTBoxShow[0]->setTextRTF(RTBoxShow[1]->TextRTF());
         },

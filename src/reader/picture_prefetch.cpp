@@ -55,8 +55,8 @@ QString fileIdentity(const QString& absolutePath)
            + QString::number(info.lastModified().toMSecsSinceEpoch());
 }
 
-// Metafiles are drawn by foreign decoders that nobody vouches for on a second
-// thread; they are drawn when shown, on the window's thread, as before.
+// A metafile is drawn by the helper program for the box it is first fitted
+// into, which only the page change knows: it is not drawn ahead.
 bool isMetafile(const QString& path)
 {
     QFile file(path);

@@ -1,3 +1,4 @@
+#include "platform/core/error.h"
 #include "reader/catalogue.h"
 #include "support/test_support.h"
 
@@ -55,4 +56,41 @@ TEST(CatalogueFile, FoundWithoutRegardToLetterCase)
     EXPECT_EQ(QFileInfo(findCatalogueFile(dir.path())).fileName(), "DOCITEM.TXT");
     dir.write("docitem.txt", "x-y-z\r\n");
     EXPECT_EQ(QFileInfo(findCatalogueFile(dir.path())).fileName(), "docitem.txt");
+}
+
+TEST(PageFiles, NamesStayInsideTheWorkingFolder)
+{
+    const struct {
+        const char* name;
+        const char* path; // nullptr: a missing file
+    } cases[] = {
+        {"p1.jpg", "p1.jpg"},
+        {"图片\\p1.jpg", "图片/p1.jpg"}, // written on Windows
+        {"图片/p1.jpg", "图片/p1.jpg"},
+        {".\\图片\\\\p1.jpg", "图片/p1.jpg"},
+        {"", nullptr},
+        {"/etc/passwd", nullptr},
+        {"\\etc\\passwd", nullptr},
+        {"\\\\server\\share\\p1.jpg", nullptr},
+        {"C:\\book\\p1.jpg", nullptr},
+        {"c:p1.jpg", nullptr},
+        {"..\\p1.jpg", nullptr},
+        {"../p1.jpg", nullptr},
+        {"图片/../../p1.jpg", nullptr},
+        {"图片\\..\\p1.jpg", nullptr},
+        {".", nullptr},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromUtf8(c.name);
+        if (c.path) {
+            EXPECT_EQ(pageFilePath(name), QString::fromUtf8(c.path)) << c.name;
+            continue;
+        }
+        try {
+            const QString path = pageFilePath(name);
+            ADD_FAILURE() << c.name << " gave " << path.toStdString();
+        } catch (const platform::Error& e) {
+            EXPECT_EQ(e.number(), platform::errc::FileNotFound) << c.name;
+        }
+    }
 }

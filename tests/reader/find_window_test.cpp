@@ -62,7 +62,8 @@ QStringList rowTexts(const QTreeWidget* list, int row)
 
 class FindWindowTest : public ReaderTest {
 protected:
-    // Pages: a GBK rich text, a GBK plain text, a UTF-8 text, a missing text, a folder.
+    // Pages: a GBK rich text, a GBK plain text, a UTF-8 text, a missing text, a folder,
+    // and a text outside the book, named by its absolute path.
     void makeMixedBook()
     {
         for (int k = 1; k <= 5; ++k)
@@ -71,12 +72,17 @@ protected:
         writeText("p2.txt", QStringLiteral("夜来风雨声，\r\n花落知多少？SPRING rain, spring wind"));
         dir.write("p3.txt", QStringLiteral("静夜思：床前明月光，疑是地上霜。spring").toUtf8());
         QDir(dir.path()).mkdir("p5.txt");
+        QFile away(outside.filePath("spring.txt"));
+        ASSERT_TRUE(away.open(QIODevice::WriteOnly));
+        away.write("spring outside the book");
         writeCatalogue({QStringLiteral("春晓-p1.png-p1.rtf"), QStringLiteral("风雨-p2.png-p2.txt"),
                         QStringLiteral("静夜思-p3.png-p3.txt"), QStringLiteral("缺页-p4.png-p4.txt"),
-                        QStringLiteral("文件夹-p5.png-p5.txt")});
+                        QStringLiteral("文件夹-p5.png-p5.txt"),
+                        QStringLiteral("书外-p6.png-") + outside.filePath("spring.txt")});
     }
 
     FrmFind* find() const { return w->findWindow(); }
+    QTemporaryDir outside;
     // Types into the field as the user does and waits for the hits.
     void typeAndWait(const QString& text)
     {
@@ -121,7 +127,7 @@ TEST_F(FindWindowTest, CtrlFOpensOneWindowWhoseHitsShowTheirPageWithTheHitSelect
     EXPECT_EQ(rowTexts(list, 1), (QStringList{"2", "风雨", "…来风雨声， 花落知多少？SPRING rain, spring wind"}));
     EXPECT_EQ(rowTexts(list, 2), (QStringList{"2", "风雨", "…PRING rain, spring wind"}));
     EXPECT_EQ(rowTexts(list, 3)[0], "3");
-    EXPECT_TRUE(opened->LblCount->text().contains(QStringLiteral("2 页的文字文件读不出")))
+    EXPECT_TRUE(opened->LblCount->text().contains(QStringLiteral("3 页的文字文件读不出")))
         << s(opened->LblCount->text());
 
     // A double click on page 2's second hit shows page 2 as a click in the catalogue does,

@@ -112,8 +112,9 @@ TEST_F(ReaderTest, PrintingGivesThePictureFileAtItsSizeTimesThePrintScale)
         const QRect box = testing_support::inkBox(testing_support::renderPdfPage(pdf, kDpi));
         // Page pictures are 96 dpi: one picture pixel is one page pixel at 100 %.
         const double zoom = scale / 100.0;
-        EXPECT_NEAR(box.width(), pictureWidth(1) * zoom, 1.5);
-        EXPECT_NEAR(box.height(), 60 * zoom, 1.5);
+        // An edge that falls exactly between two rows of the rendering may ink both.
+        EXPECT_NEAR(box.width(), pictureWidth(1) * zoom, 2.0);
+        EXPECT_NEAR(box.height(), 60 * zoom, 2.0);
         EXPECT_NEAR(box.left(), (kMargin + 10 / 1440.0 * zoom) * kDpi, 1.0);
         EXPECT_NEAR(box.top(), (kMargin + 10 / 1440.0 * zoom) * kDpi, 1.0);
     }

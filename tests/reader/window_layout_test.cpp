@@ -1,6 +1,7 @@
 #include "reader_fixture.h"
 
 #include "platform/core/scrollbar.h"
+#include "reader/picture_pane.h"
 
 #include <QAction>
 #include <QMenu>
@@ -214,4 +215,42 @@ TEST_F(ReaderTest, MenusCarryTheirCaptionsAndShortcuts)
     EXPECT_TRUE(w->CmdPic[4]->toolTip().isEmpty());
     EXPECT_EQ(w->CmdRead->text(), QStringLiteral("朗读"));
     EXPECT_EQ(w->CmdRead->toolTip(), QStringLiteral("朗读当前文本"));
+}
+
+// A 6000 x 6000 picture (36 megapixels) zoomed twelve steps still shows its
+// pixels, wherever the scroll bars take the view.
+TEST_F(ReaderTest, LargePicturesStayDrawnTwelveZoomStepsIn)
+{
+    QImage big(6000, 6000, QImage::Format_RGB32);
+    {
+        QPainter painter(&big);
+        painter.fillRect(0, 0, 3000, 3000, Qt::red);
+        painter.fillRect(3000, 0, 3000, 3000, Qt::green);
+        painter.fillRect(3000, 3000, 3000, 3000, Qt::blue);
+        painter.fillRect(0, 3000, 3000, 3000, Qt::yellow);
+    }
+    ASSERT_TRUE(big.save(dir.file("big.png")));
+    ASSERT_TRUE(big.save(dir.file("big.jpg"), "JPEG", 90));
+    writeCatalogue({"大-big.png-x.txt", "大二-big.jpg-x.txt"});
+    start();
+    // The colour in the middle of the picture box.
+    auto shownColour = [&] {
+        QApplication::processEvents();
+        const QImage pane = w->PicPic->grab().toImage();
+        return QColor(pane.pixel(pane.width() / 2, pane.height() / 2));
+    };
+    auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 90;
+    };
+    for (int page : {1, 2}) {
+        SCOPED_TRACE(page == 1 ? "PNG" : "JPEG");
+        w->listVW_ItemClick(page);
+        ASSERT_EQ(shownPictureWidth(), 6000);
+        for (int step = 0; step < 12; ++step)
+            w->menuPicLarge_Click();
+        EXPECT_TRUE(near(shownColour(), Qt::red)) << shownColour().name().toStdString();
+        w->HScr->setValueChecked(w->HScr->maximum());
+        w->VScr->setValueChecked(w->VScr->maximum());
+        EXPECT_TRUE(near(shownColour(), Qt::blue)) << shownColour().name().toStdString();
+    }
 }

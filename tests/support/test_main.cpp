@@ -24,6 +24,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     platform::setUpChineseEnvironment(app);
+    // The tests do not run beside the programs, where the helper programs lie.
+    platform::setHelperProgramFolder(QStringLiteral(AURELIS_HELPER_DIR));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

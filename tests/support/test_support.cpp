@@ -7,6 +7,13 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace testing_support {
 
@@ -77,5 +84,50 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
     }
     return true;
 }
+
+namespace {
+// A figure of /proc/self/status, in kilobytes.
+long statusKb(const QByteArray& field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+} // namespace
+
+long peakAddressSpaceKb() { return statusKb("VmPeak"); }
+
+int inChildProcess(const std::function<int()>& check, int seconds, int memoryMb)
+{
+    const rlim_t limit = rlim_t(statusKb("VmSize") + long(memoryMb) * 1024) * 1024;
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return 253;
+    if (pid == 0) {
+        const rlimit memory{limit, limit};
+        ::setrlimit(RLIMIT_AS, &memory);
+        ::alarm(unsigned(seconds));
+        int code = 254;
+        try {
+            code = check();
+        } catch (...) {
+        }
+        std::fflush(nullptr);
+        ::_exit(code);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 252;
+}
+
+bool makeNamedPipe(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }
 
 } // namespace testing_support

@@ -38,4 +38,20 @@ QRect inkBox(const QImage& page);
 // Runs the event loop until the condition holds or the time runs out.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
+// Runs `check` in a child process of its own, so that code which would block for
+// ever or read without end makes the test fail instead of stopping the run: the
+// child is ended after `seconds` and may take at most `memoryMb` more address
+// space than the test had. Returns the child's exit code (`check`'s result,
+// 254 for an escaped exception), or 128 + the signal that ended it. The child
+// has the calling thread only: what needs Qt's worker threads (painting on
+// the raster engine) must stay out of `check`.
+int inChildProcess(const std::function<int()>& check, int seconds = 10, int memoryMb = 1024);
+
+// The most address space this process has held so far, in kilobytes: what
+// it asked for, whether or not it touched it.
+long peakAddressSpaceKb();
+
+// A named pipe (no writer ever opens it) at the path.
+bool makeNamedPipe(const QString& path);
+
 } // namespace testing_support

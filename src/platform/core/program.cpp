@@ -1,10 +1,10 @@
 #include "platform/core/program.h"
 
 #include "platform/core/accessibility.h"
+#include "platform/core/windows_fonts.h"
 
 #include <QApplication>
-#include <QFont>
-#include <QFontDatabase>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -46,6 +46,7 @@ protected:
         return true;
     }
 };
+QString g_helperFolder;
 }
 
 ExitInterceptor::ExitInterceptor() : previous_(g_interceptor) { g_interceptor = this; }
@@ -89,6 +90,14 @@ QSizeF screenSizeTwips()
 
 void setScreenSizeOverride(const QSizeF& twips) { g_screenOverride = twips; }
 
+QString helperProgramPath(const QString& name)
+{
+    const QString folder = g_helperFolder.isEmpty() ? QCoreApplication::applicationDirPath() : g_helperFolder;
+    return QDir(folder).filePath(name);
+}
+
+void setHelperProgramFolder(const QString& folder) { g_helperFolder = folder; }
+
 void setUpChineseEnvironment(QApplication& app)
 {
     const QString enterFilter = QStringLiteral("EnterPressesFocusedButton");
@@ -107,20 +116,7 @@ void setUpChineseEnvironment(QApplication& app)
         else
             delete tr;
     }
-    // The windows ask for the usual Chinese Windows fonts by name; map them to
-    // fonts Debian ships so the text is Chinese rather than empty boxes.
-    const QStringList song = {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
-                              QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Serif CJK SC")};
-    const QStringList li = {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW"),
-                            QStringLiteral("WenQuanYi Zen Hei")};
-    QFont::insertSubstitutions(QStringLiteral("宋体"), song);
-    QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
-    QFont::insertSubstitutions(QStringLiteral("新宋体"), song);
-    QFont::insertSubstitutions(QStringLiteral("隶书"), li);
-    QFont::insertSubstitutions(QStringLiteral("LiSu"), li);
-    QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"), li);
-    QFont::insertSubstitutions(QStringLiteral("黑体"), {QStringLiteral("WenQuanYi Zen Hei")});
-    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Zen Hei")});
+    substituteWindowsFonts();
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 // Program-wide services: ending the program at once, units, the screen,
 // and the Chinese environment (fonts and standard dialog texts).
 #include <QSizeF>
+#include <QString>
 #include <functional>
 
 class QApplication;
@@ -36,6 +37,11 @@ double pixelsToTwips(double pixels);
 QSizeF screenSizeTwips();
 // Tests pretend a screen of a given size; an empty size restores the real one.
 void setScreenSizeOverride(const QSizeF& twips);
+
+// Our helper programs lie beside the program. Tests and benchmarks run from
+// elsewhere and name the build's folder instead.
+QString helperProgramPath(const QString& name);
+void setHelperProgramFolder(const QString& folder);
 
 // The desktop the windows were written for: Chinese standard-dialog texts, font
 // substitutes for the fonts the windows ask for, Enter pressing the focused

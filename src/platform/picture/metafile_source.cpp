@@ -1,12 +1,13 @@
 #include "platform/core/error.h"
+#include "platform/core/program.h"
+#include "platform/picture/metafile_protocol.h"
 #include "platform/picture/picture_source.h"
-#include "platform/picture/wmf_render.h"
 
-#include <emf2svg.h>
-
-#include <QPainter>
-#include <QSvgRenderer>
-#include <cstdlib>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <cstring>
+#include <optional>
+#include <utility>
 
 namespace platform::detail {
 
@@ -17,133 +18,111 @@ namespace {
     throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
 }
 
-int appendToByteArray(void* context, char* bytes, int length)
+struct Drawing {
+    QImage image;
+    QSizeF naturalTwips;
+};
+
+// The reply's pixels, when there are exactly as many as its header says.
+std::optional<Drawing> readReply(const QByteArray& reply)
 {
-    if (length > 0)
-        static_cast<QByteArray*>(context)->append(bytes, length);
-    return length;
+    const std::optional<metafile::ReplyHeader> header = metafile::decodeReplyHeader(reply);
+    if (!header)
+        return std::nullopt;
+    const QSize size = header->pixels;
+    if (reply.size() != metafile::kReplyHeaderBytes + qint64(size.width()) * size.height() * 4)
+        return std::nullopt;
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return std::nullopt;
+    const char* pixels = reply.constData() + metafile::kReplyHeaderBytes;
+    const qsizetype rowBytes = qsizetype(size.width()) * 4;
+    for (int y = 0; y < size.height(); ++y) {
+        const char* row = pixels + y * rowBytes;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        std::memcpy(image.scanLine(y), row, size_t(rowBytes));
+#else
+        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qFromLittleEndian<quint32>(row + 4 * x);
+#endif
+    }
+    return Drawing{image, header->naturalTwips};
 }
 
-// What the two metafile kinds share: a size in twips, drawn at whatever size is asked.
-class VectorSource : public PictureSource {
+// One run of the helper, started directly (no shell). Empty when it cannot
+// be started, fails, crashes, runs past its time or replies with anything
+// but a picture.
+std::optional<Drawing> drawInHelper(const QByteArray& metafile, const char* mode, const QSize& size)
+{
+    QProcess helper;
+    helper.setProgram(helperProgramPath(QString::fromLatin1(metafile::kHelperName)));
+    helper.setArguments({QString::fromLatin1(mode), QString::number(size.width()), QString::number(size.height())});
+    helper.setStandardErrorFile(QProcess::nullDevice());
+    const QDeadlineTimer deadline(metafile::kTimeoutMs);
+    helper.start(QIODevice::ReadWrite);
+    if (!helper.waitForStarted(int(deadline.remainingTime())))
+        return std::nullopt;
+    helper.write(metafile);
+    helper.closeWriteChannel();
+
+    constexpr qint64 kLongestReply = metafile::kReplyHeaderBytes + metafile::kMaxReplyPixels * 4;
+    QByteArray reply;
+    while (helper.state() != QProcess::NotRunning && reply.size() <= kLongestReply && !deadline.hasExpired()) {
+        helper.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+        reply += helper.readAllStandardOutput();
+    }
+    if (helper.state() != QProcess::NotRunning) {
+        helper.kill();
+        helper.waitForFinished(-1);
+        return std::nullopt;
+    }
+    reply += helper.readAllStandardOutput();
+    if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
+        return std::nullopt;
+    return readReply(reply);
+}
+
+class MetafileSource final : public PictureSource {
 public:
+    MetafileSource(const QByteArray& bytes, PictureFormat format, const QSize& firstShowing)
+        : bytes_(bytes), format_(format)
+    {
+        // One start draws the picture for its first showing and tells its
+        // size; a file the helper cannot draw is no picture.
+        std::optional<Drawing> first = drawInHelper(bytes_, "fit", firstShowing);
+        if (!first)
+            invalidPicture();
+        natural_ = first->naturalTwips;
+        first_ = first->image;
+    }
+
+    PictureFormat format() const override { return format_; }
     bool isVector() const override { return true; }
     QSizeF naturalTwips() const override { return natural_; }
     bool rendersCheaperWhenSmaller() const override { return true; }
-
-protected:
-    QSizeF natural_;
-};
-
-class WmfSource final : public VectorSource {
-public:
-    explicit WmfSource(const QByteArray& bytes) : bytes_(bytes)
-    {
-        double width = 0;
-        double height = 0;
-        // The scan also proves the records can be played.
-        if (wmfMeasureTwips(data(), bytes_.size(), &width, &height) != 0)
-            invalidPicture();
-        // The placeable header states the size the author meant; without
-        // one, libwmf's estimate from the drawing is all there is.
-        natural_ = placeableWmfTwips(bytes_).value_or(QSizeF(width, height));
-    }
-
-    PictureFormat format() const override { return PictureFormat::Wmf; }
+    QImage takeFirstPixels() override { return std::exchange(first_, QImage()); }
 
     QImage render(const QSize& size) const override
     {
-        if (size.isEmpty())
+        if (size.isEmpty() || qint64(size.width()) * size.height() > metafile::kMaxReplyPixels)
             return {};
-        QByteArray png;
-        if (wmfRenderPng(data(), bytes_.size(), unsigned(size.width()), unsigned(size.height()),
-                         &appendToByteArray, &png)
-            != 0)
-            return {};
-        return QImage::fromData(png, "PNG");
+        const std::optional<Drawing> drawn = drawInHelper(bytes_, "size", size);
+        return drawn ? drawn->image : QImage();
     }
 
 private:
-    const unsigned char* data() const { return reinterpret_cast<const unsigned char*>(bytes_.constData()); }
-
     QByteArray bytes_;
-};
-
-// EMF goes through SVG: libemf2svg translates the records, Qt draws the SVG.
-class EmfSource final : public VectorSource {
-public:
-    explicit EmfSource(const QByteArray& bytes)
-    {
-        const std::optional<EmfLayout> layout = emfLayout(bytes);
-        const QByteArray svg = toSvg(bytes);
-        if (svg.isEmpty() || !renderer_.load(svg) || !renderer_.isValid())
-            invalidPicture();
-        if (layout && !layout->picture.isEmpty())
-            renderer_.setViewBox(layout->picture);
-        if (layout) {
-            natural_ = layout->twips;
-        } else {
-            // A header without frame or bounds: the SVG's own size, taken as screen pixels.
-            const QSizeF svgSize = renderer_.viewBoxF().size();
-            if (svgSize.isEmpty())
-                invalidPicture();
-            natural_ = svgSize * (1440.0 / 96.0);
-        }
-    }
-
-    PictureFormat format() const override { return PictureFormat::Emf; }
-
-    QImage render(const QSize& size) const override
-    {
-        if (size.isEmpty())
-            return {};
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        if (image.isNull())
-            return {};
-        // A metafile is drawn on white paper, as libwmf draws WMF.
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        renderer_.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-        return image;
-    }
-
-private:
-    static QByteArray toSvg(const QByteArray& emf)
-    {
-        generatorOptions options{};
-        // With a name-space prefix some closing tags lose it and the SVG is malformed.
-        options.nameSpace = nullptr;
-        options.verbose = false;
-        options.emfplus = false; // its EMF+ reading is incomplete; the plain records every writer adds suffice
-        options.svgDelimiter = true;
-        options.imgWidth = 0;
-        options.imgHeight = 0;
-        char* out = nullptr;
-        size_t outLength = 0;
-        QByteArray copy = emf; // the converter takes a mutable buffer
-        const int ok = emf2svg(copy.data(), size_t(copy.size()), &out, &outLength, &options);
-        QByteArray svg;
-        if (ok && out)
-            svg = QByteArray(out, qsizetype(outLength));
-        std::free(out);
-        return svg;
-    }
-
-    mutable QSvgRenderer renderer_;
+    PictureFormat format_;
+    QSizeF natural_;
+    QImage first_;
 };
 
 } // namespace
 
-std::unique_ptr<PictureSource> openWmf(const QByteArray& bytes)
+std::unique_ptr<PictureSource> openMetafile(const QByteArray& bytes, PictureFormat format, const QSize& firstShowing)
 {
-    return std::make_unique<WmfSource>(bytes);
-}
-
-std::unique_ptr<PictureSource> openEmf(const QByteArray& bytes)
-{
-    return std::make_unique<EmfSource>(bytes);
+    return std::make_unique<MetafileSource>(bytes, format, firstShowing);
 }
 
 } // namespace platform::detail

@@ -2,11 +2,14 @@
 
 #include "platform/core/error.h"
 #include "platform/core/program.h"
+#include "platform/core/regular_file.h"
+#include "platform/picture/metafile_protocol.h"
 #include "platform/picture/picture_source.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QPaintEngine>
+#include <QPainter>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace platform {
@@ -26,13 +29,6 @@ QSize boundedByArea(const QSize& size, qint64 maxPixels)
 
 namespace {
 
-// A metafile drawn for printing gets at most this many pixels (a letter page at 400 dpi)
-// unless its natural size alone is larger.
-constexpr qint64 kVectorPrintPixels = qint64(3400) * 4400;
-
-// Metafiles bigger than this are not pictures a book holds.
-constexpr qint64 kMaxMetafileBytes = qint64(64) * 1024 * 1024;
-
 [[noreturn]] void fileNotFound()
 {
     throw Error(errc::FileNotFound, QStringLiteral("文件未找到"));
@@ -43,21 +39,14 @@ constexpr qint64 kMaxMetafileBytes = qint64(64) * 1024 * 1024;
     throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
 }
 
-QByteArray readWholeFile(const QString& path)
+QByteArray readPictureFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (file.error() == QFileDevice::PermissionsError)
-            throw Error(errc::PermissionDenied, QStringLiteral("没有权限"));
+    RegularFileRead file = readRegularFile(path, kMaxPictureFileBytes);
+    if (file.status == RegularFileRead::CannotOpen && (file.error == EACCES || file.error == EPERM))
+        throw Error(errc::PermissionDenied, QStringLiteral("没有权限"));
+    if (file.status != RegularFileRead::Read)
         fileNotFound();
-    }
-    if (file.size() > kMaxMetafileBytes) {
-        const PictureFormat format = sniffPictureFormat(file.read(kPictureHeadBytes));
-        if (format == PictureFormat::Wmf || format == PictureFormat::Emf)
-            invalidPicture();
-        file.seek(0);
-    }
-    return file.readAll();
+    return std::move(file.bytes);
 }
 
 // Shrinking by less than a quarter is left to the painter: its bilinear
@@ -74,6 +63,23 @@ int toPixels(double twips)
     return int(std::clamp(pixels, 1.0, double(1 << 20)));
 }
 
+qint64 area(const QSize& s) { return qint64(s.width()) * s.height(); }
+
+// Pixels to draw, and the rectangle of them that shows what was asked for.
+struct Pixels {
+    QImage image;
+    QRectF source;
+};
+
+// The pixels of `image`, which shows `shows` (natural pixels), that show `wanted`.
+Pixels pixelsShowing(const QImage& image, const QRect& shows, const QRectF& wanted)
+{
+    const double ex = double(image.width()) / shows.width();
+    const double ey = double(image.height()) / shows.height();
+    return {image, QRectF((wanted.x() - shows.x()) * ex, (wanted.y() - shows.y()) * ey, wanted.width() * ex,
+                          wanted.height() * ey)};
+}
+
 } // namespace
 
 struct Picture::Impl {
@@ -87,6 +93,15 @@ struct Picture::Impl {
     QImage shown;
     QSize shownSize;
     int decodes = 0;
+    // The smallest size a decode failed at, if any.
+    QSize failedAt;
+
+    // The part of a raster picture last decoded or scaled for drawing:
+    // `regionImage` shows `region` (natural pixels), made for a drawing at
+    // `regionScale` of the natural size.
+    QRect region;
+    QImage regionImage;
+    QSizeF regionScale;
 
     QImage decode(const QSize& size)
     {
@@ -101,36 +116,106 @@ struct Picture::Impl {
         if (!source->isVector())
             return target.boundedTo(naturalPixels);
         const qint64 naturalArea = qint64(naturalPixels.width()) * naturalPixels.height();
-        return detail::boundedByArea(target, std::max(naturalArea, detail::kVectorRenderPixels));
+        return detail::boundedByArea(
+            target, std::min(std::max(naturalArea, detail::kVectorRenderPixels), metafile::kMaxReplyPixels));
+    }
+
+    // What shows `part` of the raster picture drawn at `drawnAt` pixels.
+    Pixels partPixels(const QSize& drawnAt, const QRect& part)
+    {
+        const QRect whole(QPoint(0, 0), naturalPixels);
+        const double sx = double(drawnAt.width()) / naturalPixels.width();
+        const double sy = double(drawnAt.height()) / naturalPixels.height();
+        const QRectF wanted =
+            QRectF(part.x() / sx, part.y() / sy, part.width() / sx, part.height() / sy) & QRectF(whole);
+        if (wanted.isEmpty())
+            return {};
+        // Never more pixels than the picture has.
+        const QSizeF need(std::min(1.0, sx), std::min(1.0, sy));
+        // Pixels serve when they are at least as fine as needed and less than
+        // a third finer: the painter shrinks that much smoothly.
+        const auto serves = [&](const QImage& image, const QRect& shows) {
+            if (image.isNull() || !QRectF(shows).contains(wanted))
+                return false;
+            const double ex = double(image.width()) / shows.width();
+            const double ey = double(image.height()) / shows.height();
+            return ex >= need.width() * 0.999 && ey >= need.height() * 0.999 && ex * 3 <= need.width() * 4.001
+                   && ey * 3 <= need.height() * 4.001;
+        };
+        // The whole picture as decoded or scaled for image(), if that will do.
+        for (const QImage& image : {decoded, shown})
+            if (serves(image, whole))
+                return pixelsShowing(image, whole, wanted);
+        const bool sameScale = std::abs(regionScale.width() - need.width()) < 1e-9
+                               && std::abs(regionScale.height() - need.height()) < 1e-9;
+        if (!regionImage.isNull() && QRectF(region).contains(wanted) && (sameScale || serves(regionImage, region)))
+            return pixelsShowing(regionImage, region, wanted);
+
+        // A new region: the part and half its size again on each side, so
+        // that scrolling a little needs no new decode; within the budget,
+        // first without the margin, then coarser.
+        const auto sizeFor = [&](const QRect& r) {
+            return QSize(std::max(1, qRound(r.width() * need.width())),
+                         std::max(1, qRound(r.height() * need.height())));
+        };
+        const double mx = wanted.width() / 2;
+        const double my = wanted.height() / 2;
+        QRect next = wanted.adjusted(-mx, -my, mx, my).toAlignedRect() & whole;
+        // A decoder that works row by row costs the same for whole rows:
+        // then sideways scrolling needs no new decode either.
+        const QRect rows(whole.left(), next.top(), whole.width(), next.height());
+        if (source->rendersParts() && area(sizeFor(rows)) <= detail::kMaxPartPixels)
+            next = rows;
+        QSize size = sizeFor(next);
+        if (area(size) > detail::kMaxPartPixels) {
+            next = wanted.toAlignedRect() & whole;
+            size = detail::boundedByArea(sizeFor(next), detail::kMaxPartPixels);
+        }
+        QImage image;
+        QRect covered = next;
+        if (source->rendersParts()) {
+            ++decodes;
+            image = source->renderPart(next, size, &covered);
+        } else if (decoded.size() == naturalPixels) {
+            image = decoded.copy(next).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+        if (image.isNull() || covered.isEmpty())
+            return {};
+        region = covered;
+        regionImage = image;
+        regionScale = need;
+        return pixelsShowing(image, covered, wanted);
     }
 };
 
 Picture::Picture() = default;
 
-Picture Picture::load(const QString& path)
+Picture Picture::load(const QString& path, const QSize& fitInto)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir())
-        fileNotFound();
-
-    const QByteArray bytes = readWholeFile(path);
+    const QByteArray bytes = readPictureFile(path);
     const PictureFormat format = sniffPictureFormat(bytes.left(kPictureHeadBytes));
+    if ((format == PictureFormat::Wmf || format == PictureFormat::Emf) && bytes.size() > metafile::kMaxInputBytes)
+        invalidPicture();
 
     auto impl = std::make_shared<Impl>();
     switch (format) {
     case PictureFormat::Unknown:
         invalidPicture();
     case PictureFormat::Wmf:
-        impl->source = detail::openWmf(bytes);
-        break;
     case PictureFormat::Emf:
-        impl->source = detail::openEmf(bytes);
+        // A window fits a picture into a box no larger than the screen.
+        impl->source = detail::openMetafile(
+            bytes, format, fitInto.isEmpty() ? (screenSizeTwips() / twipsPerPixel()).toSize() : fitInto);
         break;
     default:
         impl->source = detail::openRaster(bytes, format);
         break;
     }
 
+    if (const QImage first = impl->source->takeFirstPixels(); !first.isNull()) {
+        impl->decoded = first;
+        ++impl->decodes;
+    }
     if (impl->source->isVector()) {
         impl->naturalTwips = impl->source->naturalTwips();
         impl->naturalPixels = QSize(toPixels(impl->naturalTwips.width()), toPixels(impl->naturalTwips.height()));
@@ -174,36 +259,74 @@ QImage Picture::image(const QSize& targetPixels) const
         return d->shown;
 
     const bool enough = d->decoded.width() >= size.width() && d->decoded.height() >= size.height();
-    if (!enough) {
+    // A size the decoder failed at is not asked for again: a metafile helper
+    // that runs out of time would hold up every paint. What was decoded
+    // before is stretched instead.
+    const bool failedBefore = !d->failedAt.isEmpty() && size.width() >= d->failedAt.width()
+                              && size.height() >= d->failedAt.height();
+    if (!enough && !failedBefore) {
         QImage fresh = d->decode(size);
         if (fresh.isNull())
-            return {};
-        d->decoded = fresh;
+            d->failedAt = size;
+        else
+            d->decoded = fresh;
     }
-    d->shown = nearlyTheSize(d->decoded.size(), size)
+    if (d->decoded.isNull())
+        return {};
+    const bool larger = d->decoded.width() >= size.width() && d->decoded.height() >= size.height();
+    d->shown = !larger || nearlyTheSize(d->decoded.size(), size)
                    ? d->decoded
                    : d->decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     d->shownSize = size;
     return d->shown;
 }
 
-QImage Picture::fullImage(double vectorScale) const
+QImage Picture::fullImage() const
 {
     if (!d)
         return {};
-    QSize size = detail::boundedByArea(d->naturalPixels, detail::kMaxDecodedPixels);
-    if (d->source->isVector() && vectorScale > 0 && std::isfinite(vectorScale)) {
-        const QSizeF wanted = QSizeF(d->naturalPixels) * vectorScale;
-        const QSize sharp(int(std::clamp(std::round(wanted.width()), 1.0, double(1 << 20))),
-                          int(std::clamp(std::round(wanted.height()), 1.0, double(1 << 20))));
-        // A page-sized drawing at printer resolution, but no more.
-        const qint64 naturalArea = qint64(size.width()) * size.height();
-        size = detail::boundedByArea(sharp, std::max(naturalArea, kVectorPrintPixels));
-    }
+    const QSize size = d->source->isVector() ? detail::boundedByArea(d->naturalPixels, metafile::kMaxReplyPixels)
+                                             : d->naturalPixels;
     if (d->decoded.size() == size)
         return d->decoded;
     // Printing is rare: the full-size pixels are not kept.
     return d->decode(size);
+}
+
+void Picture::draw(QPainter& painter, const QRectF& target) const
+{
+    if (!d || target.isEmpty())
+        return;
+    const QTransform toDevice = painter.deviceTransform();
+    const QRectF onDevice = toDevice.mapRect(target);
+    // Only what reaches the device is drawn: a zoomed view may be tens of
+    // thousands of pixels wide while its window shows a little of it, and
+    // a page shows a corner of a large picture printed at its natural size.
+    QRectF visible = onDevice;
+    if (const QPaintEngine* engine = painter.paintEngine(); engine && engine->paintDevice())
+        visible &= QRectF(0, 0, engine->paintDevice()->width(), engine->paintDevice()->height());
+    if (painter.hasClipping())
+        visible &= toDevice.mapRect(painter.clipBoundingRect());
+    const QSize shown(std::max(1, qRound(onDevice.width())), std::max(1, qRound(onDevice.height())));
+    const QRect part = visible.translated(-onDevice.topLeft()).toAlignedRect() & QRect(QPoint(0, 0), shown);
+    if (part.isEmpty())
+        return;
+
+    Pixels pixels;
+    if (d->source->isVector()) {
+        const QImage whole = image(shown);
+        if (!whole.isNull())
+            pixels = pixelsShowing(whole, QRect(QPoint(0, 0), shown), QRectF(part));
+    } else {
+        pixels = d->partPixels(shown, part);
+    }
+    if (pixels.image.isNull())
+        return;
+    const QRectF destination = toDevice.inverted().mapRect(QRectF(part).translated(onDevice.topLeft()));
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(destination, pixels.image, pixels.source);
+    painter.restore();
 }
 
 } // namespace platform

@@ -1,22 +1,34 @@
 #pragma once
 // Pictures of every kind the book may hold (bmp, gif, jpg, jpeg, ico, png,
 // wmf, emf). Loading reads only what is needed to know the natural size;
-// pixels are decoded at the size they are shown, on demand.
+// pixels are decoded at the size they are shown, on demand. Raster pictures
+// of up to 100 megapixels and more load; a header that claims more is an
+// invalid picture.
 #include <QByteArray>
 #include <QImage>
+#include <QRectF>
 #include <QSize>
 #include <QSizeF>
 #include <QString>
 #include <QWidget>
 #include <memory>
 
+class QPainter;
+
 namespace platform {
+
+// The largest picture file read; anything larger is treated as missing.
+constexpr qint64 kMaxPictureFileBytes = qint64(256) * 1024 * 1024;
 
 class Picture {
 public:
     Picture();
     // Throws platform::Error (file not found, invalid picture); never crashes on bad files.
-    static Picture load(const QString& path);
+    // Only regular files (links followed) of at most kMaxPictureFileBytes are read;
+    // anything else is a missing file. `fitInto`, when known, is the box in
+    // device pixels the picture will first be fitted into: a metafile is drawn
+    // for it while it loads (otherwise for the screen).
+    static Picture load(const QString& path, const QSize& fitInto = QSize());
 
     bool isNull() const;
     QSize naturalPixels() const;
@@ -26,10 +38,16 @@ public:
     // decoded pixels are less than a third larger than asked they come as they are, for
     // the painter to scale while drawing (with smooth pixmap transformation).
     QImage image(const QSize& targetPixels) const;
-    // The picture at its natural size, for printing. Metafiles are drawn with
-    // `vectorScale` times the natural pixels each way (within the decode budget),
-    // so they stay sharp on paper; raster pictures ignore it.
-    QImage fullImage(double vectorScale = 1.0) const;
+    // The picture at its natural size. A large picture costs its whole size
+    // in memory: to print, draw() it instead.
+    QImage fullImage() const;
+
+    // Draws the picture stretched over `target` (the painter's coordinates),
+    // onto any painter: a widget, an image, a printer's page. Only the part
+    // that reaches the painter's device and clip is decoded, at the size it
+    // is drawn (for raster pictures at most their own pixels, the painter
+    // stretching them further).
+    void draw(QPainter& painter, const QRectF& target) const;
 
     // "bmp", "gif", "jpeg", "png", "ico", "wmf" or "emf", from the content; empty when null.
     QByteArray format() const;
@@ -61,9 +79,6 @@ protected:
 
 private:
     Picture picture_;
-    // The picture as last drawn and the device size it was made for.
-    QImage scaled_;
-    QSize scaledFor_;
     // Qt follows a double click with a release that is no click of its own.
     bool releaseEndsDoubleClick_ = false;
 };

@@ -13,16 +13,16 @@ namespace {
 // leaves nothing to redo when the picture is zoomed.
 constexpr qint64 kSmallPicturePixels = qint64(1024) * 1024;
 
-// The decoder scales JPEG by 1/2, 1/4 or 1/8 while decoding, so a photo
-// may declare up to 64 times the decode budget and still be shown.
-constexpr qint64 kMaxJpegPixels = kMaxDecodedPixels * 64;
-
 qint64 area(const QSize& s) { return qint64(s.width()) * s.height(); }
 
 [[noreturn]] void invalidPicture()
 {
     throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
 }
+
+// The decoder cuts JPEG parts cheaply on its 8-pixel blocks.
+int floorTo8(int v) { return v & ~7; }
+int ceilTo8(int v) { return (v + 7) & ~7; }
 
 class RasterSource final : public PictureSource {
 public:
@@ -36,14 +36,11 @@ public:
             imageIndex_ = largestImage(reader);
         const QSize declared = reader.size();
         // Top-down bitmaps declare a negative height.
-        const QSize stored(std::abs(declared.width()), std::abs(declared.height()));
-        if (stored.isEmpty())
+        stored_ = QSize(std::abs(declared.width()), std::abs(declared.height()));
+        if (stored_.isEmpty() || area(stored_) > kMaxPicturePixels)
             invalidPicture();
-        const qint64 limit = format_ == PictureFormat::Jpeg ? kMaxJpegPixels : kMaxDecodedPixels;
-        if (area(stored) > limit)
-            invalidPicture();
-        transposed_ = reader.transformation() & QImageIOHandler::TransformationRotate90;
-        natural_ = transposed_ ? stored.transposed() : stored;
+        transformation_ = reader.transformation();
+        natural_ = turned() ? stored_.transposed() : stored_;
     }
 
     PictureFormat format() const override { return format_; }
@@ -55,6 +52,8 @@ public:
         return format_ == PictureFormat::Jpeg && area(natural_) > kSmallPicturePixels;
     }
 
+    bool rendersParts() const override { return rendersCheaperWhenSmaller(); }
+
     QImage render(const QSize& size) const override
     {
         QBuffer buffer;
@@ -62,27 +61,76 @@ public:
         open(buffer, reader);
         if (imageIndex_ > 0 && !reader.jumpToImage(imageIndex_))
             return {};
-        QSize decodeSize = natural_;
         if (usesDecoderScaling(size))
-            decodeSize = size;
-        else if (area(natural_) > kMaxDecodedPixels)
-            decodeSize = boundedByArea(natural_, kMaxDecodedPixels);
-        if (decodeSize != natural_)
             // The reader scales before it applies the orientation.
-            reader.setScaledSize(transposed_ ? decodeSize.transposed() : decodeSize);
-        QImage image = reader.read();
+            reader.setScaledSize(turned() ? size.transposed() : size);
+        return reader.read();
+    }
+
+    QImage renderPart(const QRect& part, const QSize& size, QRect* covered) const override
+    {
+        const QRect want = toStored(part & QRect(QPoint(0, 0), natural_));
+        if (want.isEmpty() || size.isEmpty())
+            return {};
+        // Aligned to the blocks, which may reach past the right and bottom
+        // edges; the decoder keeps to the picture.
+        const QRect aligned(QPoint(floorTo8(want.left()), floorTo8(want.top())),
+                            QPoint(ceilTo8(want.right() + 1) - 1, ceilTo8(want.bottom() + 1) - 1));
+        const QRect decoded = aligned & QRect(QPoint(0, 0), stored_);
+        const QSize storedSize = turned() ? size.transposed() : size;
+        const QSize out(std::max(1, qRound(double(decoded.width()) * storedSize.width() / want.width())),
+                        std::max(1, qRound(double(decoded.height()) * storedSize.height() / want.height())));
+        QBuffer buffer;
+        QImageReader reader;
+        open(buffer, reader);
+        reader.setClipRect(aligned);
+        if (out != decoded.size())
+            reader.setScaledSize(out);
+        const QImage image = reader.read();
+        if (image.isNull())
+            return {};
+        if (covered)
+            *covered = toShown(decoded);
         return image;
     }
 
 private:
     void open(QBuffer& buffer, QImageReader& reader) const
     {
+        QImageReader::setAllocationLimit(kDecoderAllocationLimitMb);
         buffer.setData(bytes_);
         buffer.open(QIODevice::ReadOnly);
         reader.setDevice(&buffer);
         reader.setFormat(qtFormat_);
         reader.setDecideFormatFromContent(false);
         reader.setAutoTransform(true);
+    }
+
+    bool turned() const { return transformation_ & QImageIOHandler::TransformationRotate90; }
+
+    // The picture as stored is mirrored, then flipped, then turned a quarter
+    // clockwise to show it (each when the file says so). These map a
+    // rectangle between the two.
+    QRect toShown(QRect r) const
+    {
+        if (transformation_ & QImageIOHandler::TransformationMirror)
+            r.moveLeft(stored_.width() - r.left() - r.width());
+        if (transformation_ & QImageIOHandler::TransformationFlip)
+            r.moveTop(stored_.height() - r.top() - r.height());
+        if (turned())
+            r = QRect(stored_.height() - r.top() - r.height(), r.left(), r.height(), r.width());
+        return r;
+    }
+
+    QRect toStored(QRect r) const
+    {
+        if (turned())
+            r = QRect(r.top(), stored_.height() - r.left() - r.width(), r.height(), r.width());
+        if (transformation_ & QImageIOHandler::TransformationFlip)
+            r.moveTop(stored_.height() - r.top() - r.height());
+        if (transformation_ & QImageIOHandler::TransformationMirror)
+            r.moveLeft(stored_.width() - r.left() - r.width());
+        return r;
     }
 
     // An icon file holds several sizes; the book shows the largest.
@@ -117,7 +165,8 @@ private:
     PictureFormat format_;
     QByteArray qtFormat_;
     int imageIndex_ = 0;
-    bool transposed_ = false;
+    QImageIOHandler::Transformations transformation_ = QImageIOHandler::TransformationNone;
+    QSize stored_;
     QSize natural_;
 };
 

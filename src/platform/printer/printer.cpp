@@ -7,17 +7,12 @@
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
-#include <optional>
 
 namespace platform {
 
 namespace {
 
 constexpr double kMetresPerInch = 0.0254;
-
-// Metafiles are drawn at this resolution for paper; sharper gains little on a
-// picture of a book page and costs memory.
-constexpr double kMetafilePrintDpi = 300;
 
 // A file that declares fewer dots than one a millimetre, or more than ten
 // thousand an inch, declares no real resolution (some writers put 1 there).
@@ -30,10 +25,15 @@ bool isMetafile(const Picture& picture)
     return format == "wmf" || format == "emf";
 }
 
-QSizeF sizeOnPaperTwips(const Picture& picture, const QImage& decoded)
+// The resolution a raster file declares comes with its pixels; a small decode
+// carries it as well as a full one.
+QSizeF sizeOnPaperTwips(const Picture& picture)
 {
     if (isMetafile(picture))
         return picture.naturalTwips();
+    const QImage decoded = picture.image(QSize(16, 16));
+    if (decoded.isNull())
+        throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
     const int x = decoded.dotsPerMeterX();
     const int y = decoded.dotsPerMeterY();
     const auto plausible = [](int dpm) { return dpm >= kMinDotsPerMetre && dpm <= kMaxDotsPerMetre; };
@@ -43,25 +43,6 @@ QSizeF sizeOnPaperTwips(const Picture& picture, const QImage& decoded)
     const QSize pixels = picture.naturalPixels();
     return QSizeF(pixels.width() / (x * kMetresPerInch) * kTwipsPerInch,
                   pixels.height() / (y * kMetresPerInch) * kTwipsPerInch);
-}
-
-struct PagePart {
-    QRectF target;
-    QRectF source;
-};
-
-// The part of a picture that lies on the page: what runs past the edge is cut
-// off there, never squeezed onto the paper.
-std::optional<PagePart> partOnPage(const QRectF& target, const QSize& pixels, const QRectF& page)
-{
-    const QRectF visible = target.intersected(page);
-    if (visible.isEmpty() || target.isEmpty() || pixels.isEmpty())
-        return std::nullopt;
-    const double sx = pixels.width() / target.width();
-    const double sy = pixels.height() / target.height();
-    const QRectF source((visible.left() - target.left()) * sx, (visible.top() - target.top()) * sy,
-                        visible.width() * sx, visible.height() * sy);
-    return PagePart{visible, source};
 }
 
 QString cannotPrint(const QPrinter& printer)
@@ -90,10 +71,7 @@ void Printer::PaintPicture(const Picture& picture, double xTwips, double yTwips)
 {
     if (picture.isNull())
         throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
-    const QImage image = picture.fullImage(kMetafilePrintDpi * twipsPerPixel() / kTwipsPerInch);
-    if (image.isNull())
-        throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
-    page_.push_back(Drawing{image, QRectF(QPointF(xTwips, yTwips), sizeOnPaperTwips(picture, image))});
+    page_.push_back(Drawing{picture, QRectF(QPointF(xTwips, yTwips), sizeOnPaperTwips(picture))});
 }
 
 void Printer::setZoom(int percent)
@@ -131,9 +109,10 @@ void Printer::EndDoc()
         painter.scale(xUnits, yUnits);
         painter.setClipRect(area);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        // What runs past the page is cut off there, never squeezed onto the paper;
+        // only the part on the page is decoded, at the printer's size.
         for (const Drawing& d : page)
-            if (const std::optional<PagePart> part = partOnPage(d.twips, d.image.size(), area))
-                painter.drawImage(part->target, d.image, part->source);
+            d.picture.draw(painter, d.twips);
         painter.restore();
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error)

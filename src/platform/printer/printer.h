@@ -2,6 +2,8 @@
 // The printer: a page drawn in twips from the top-left corner of the printable
 // area, kept until the document ends. Then the zoom scales the whole page and
 // it goes to the device the printer dialog chose (a printer, or a PDF file).
+#include "platform/picture/picture.h"
+
 #include <QImage>
 #include <QRectF>
 #include <memory>
@@ -10,8 +12,6 @@
 class QPrinter;
 
 namespace platform {
-
-class Picture;
 
 // Error number of a printer that cannot take the page.
 constexpr int kPrinterError = 482;
@@ -45,7 +45,7 @@ public:
 
 private:
     struct Drawing {
-        QImage image;
+        Picture picture;
         QRectF twips;
     };
     std::vector<Drawing> page_;

@@ -1,6 +1,7 @@
 #include "platform/text/ansi_text.h"
 
 #include "platform/core/error.h"
+#include "platform/core/regular_file.h"
 #include "platform/text/codepage.h"
 #include "platform/text/file_errors.h"
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <optional>
 
 namespace platform {
 
@@ -64,6 +66,23 @@ bool isWellFormedGbk(const QByteArray& bytes)
 namespace {
 constexpr char kUtf8Mark[] = "\xef\xbb\xbf";
 
+// What Windows Notepad saves as "Unicode": UTF-16 behind its byte-order mark.
+std::optional<QStringConverter::Encoding> utf16Mark(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xff\xfe"))
+        return QStringConverter::Utf16LE;
+    if (bytes.startsWith("\xfe\xff"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
+QString decodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding)
+{
+    // Stateless: an odd last byte becomes a replacement character instead of vanishing.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    return decoder(QByteArrayView(bytes).sliced(2));
+}
+
 // Whether the bytes (after any byte-order mark) are to be read as UTF-8.
 bool readAsUtf8(const QByteArray& bytes)
 {
@@ -78,25 +97,30 @@ bool readAsUtf8(const QByteArray& bytes)
 
 QString decodeTextFile(const QByteArray& bytes)
 {
+    if (const auto encoding = utf16Mark(bytes))
+        return decodeUtf16(bytes, *encoding);
     if (bytes.startsWith(kUtf8Mark))
         return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
     return readAsUtf8(bytes) ? QString::fromUtf8(bytes) : decodeAnsi(bytes);
 }
 
-QByteArray readFileBytes(const QString& path)
+QByteArray readFileBytes(const QString& path, qint64 maxBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFileRead file = readRegularFile(path, maxBytes);
+    if (file.status == RegularFileRead::Read)
+        return std::move(file.bytes);
+    if (file.status == RegularFileRead::CannotOpen)
         throw fileOpenError(path, false);
-    if (QFileInfo(path).isDir())
-        throw fileOpenError(path, false);
-    return file.readAll();
+    throw Error(errc::FileNotFound, QStringLiteral("文件未找到: %1").arg(path));
 }
 
 AnsiTextReader::AnsiTextReader(const QString& decodedText) : bytes_(decodedText.toUtf8()), utf8_(true) {}
 
 AnsiTextReader AnsiTextReader::fromBytes(const QByteArray& bytes)
 {
+    // CR and LF are two bytes each in UTF-16, so such a file is read as its UTF-8 equivalent.
+    if (const auto encoding = utf16Mark(bytes))
+        return AnsiTextReader(decodeUtf16(bytes, *encoding));
     AnsiTextReader r;
     r.bytes_ = bytes;
     r.utf8_ = readAsUtf8(bytes);
@@ -105,7 +129,7 @@ AnsiTextReader AnsiTextReader::fromBytes(const QByteArray& bytes)
     return r;
 }
 
-AnsiTextReader AnsiTextReader::open(const QString& path, bool createIfMissing)
+AnsiTextReader AnsiTextReader::open(const QString& path, bool createIfMissing, qint64 maxBytes)
 {
     if (createIfMissing && !QFileInfo::exists(path)) {
         QFile file(path);
@@ -114,7 +138,7 @@ AnsiTextReader AnsiTextReader::open(const QString& path, bool createIfMissing)
             throw fileOpenError(path, true);
     }
     // A catalogue saved by a UTF-8 editor reads as well as one in GBK.
-    return fromBytes(readFileBytes(path));
+    return fromBytes(readFileBytes(path, maxBytes));
 }
 
 bool AnsiTextReader::atEnd() const

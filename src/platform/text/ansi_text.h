@@ -12,12 +12,17 @@ QString decodeAnsi(const QByteArray& bytes);
 // Characters GBK cannot encode are written in GB18030, which equals GBK wherever GBK can encode.
 QByteArray encodeAnsi(const QString& text);
 
-// A text file as the user's editor left it: a UTF-8 byte-order mark, or valid
-// UTF-8 that holds non-ASCII bytes, means UTF-8; anything else is GBK.
+// A text file as the user's editor left it: a UTF-16 byte-order mark (either
+// order) means UTF-16; a UTF-8 byte-order mark, or valid UTF-8 that holds
+// non-ASCII bytes, means UTF-8; anything else is GBK.
 QString decodeTextFile(const QByteArray& bytes);
 
-// Reads a file's bytes; throws platform::Error (file not found, permission denied).
-QByteArray readFileBytes(const QString& path);
+// The largest text file read: no page text comes near it.
+constexpr qint64 kMaxTextFileBytes = qint64(64) * 1024 * 1024;
+
+// Reads a regular file's bytes; throws platform::Error (file not found, permission
+// denied). Anything but a regular file, or a file past maxBytes, is not found.
+QByteArray readFileBytes(const QString& path, qint64 maxBytes = kMaxTextFileBytes);
 
 // Line-by-line reading of a whole text file. Lines end with CR LF, a lone LF or a lone CR.
 // The file is kept as bytes and each line decoded when it is read: CR and LF never
@@ -28,8 +33,9 @@ public:
     // The bytes of a text file, in the encoding decodeTextFile would choose.
     static AnsiTextReader fromBytes(const QByteArray& bytes);
     // Opens a file for reading; with createIfMissing an absent file is created empty first.
-    // Throws platform::Error when the file cannot be opened or created.
-    static AnsiTextReader open(const QString& path, bool createIfMissing);
+    // Throws platform::Error when the file cannot be opened or created, or is no
+    // regular file of at most maxBytes (see readFileBytes).
+    static AnsiTextReader open(const QString& path, bool createIfMissing, qint64 maxBytes = kMaxTextFileBytes);
 
     bool atEnd() const;
     // True when the reading position is at the end of a line: the next line is empty or the file is exhausted.

@@ -187,3 +187,46 @@ TEST_F(PictureDecode, MetafilesRenderAtTheSizeShownWithinABudget)
     picture.image(QSize(200, 200)); // covered by the last rendering
     EXPECT_EQ(picture.decodeCount(), renders);
 }
+
+// Drawing decodes only the part that shows; on a photo taken turned or
+// mirrored that part is found in the file where the camera stored it.
+TEST_F(PictureDecode, APartOfAPhotoInEveryOrientationIsDecodedInItsPlace)
+{
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        const Picture picture =
+            write(QStringLiteral("o%1.jpg").arg(orientation), jpegWithOrientation(quadrants(1600, 1000), orientation));
+        const QImage full = picture.fullImage();
+        const QSize natural = picture.naturalPixels();
+        ASSERT_EQ(full.size(), natural);
+        // Off the middle, where the four colours meet (a part placed
+        // symmetrically would hide a mirrored one), and in a corner (where a
+        // part looked for in the wrong place is missing): at the natural size
+        // and at a quarter of it.
+        for (const auto& [scale, corner] : {std::pair{1.0, false}, std::pair{1.0, true}, std::pair{0.25, false},
+                                            std::pair{0.25, true}}) {
+            SCOPED_TRACE(scale);
+            SCOPED_TRACE(corner ? "corner" : "middle");
+            const QSize shown = (QSizeF(natural) * scale).toSize();
+            const QPoint middle(shown.width() / 2, shown.height() / 2);
+            const QRect clip = corner ? QRect(1, 1, 60, 40) : QRect(middle - QPoint(90, 60), QSize(120, 80));
+            QImage canvas(shown, QImage::Format_RGB32);
+            canvas.fill(Qt::magenta);
+            const int before = picture.decodeCount();
+            {
+                QPainter painter(&canvas);
+                painter.setClipRect(clip);
+                picture.draw(painter, QRectF(QPointF(0, 0), QSizeF(shown)));
+            }
+            EXPECT_EQ(picture.decodeCount(), before + 1);
+            // Every pixel but those blurred along the colour borders.
+            int wrong = 0;
+            for (int y = clip.top(); y <= clip.bottom(); ++y)
+                for (int x = clip.left(); x <= clip.right(); ++x)
+                    if (std::abs(x - middle.x()) > 3 && std::abs(y - middle.y()) > 3)
+                        wrong += !near(canvas.pixel(x, y), QColor(full.pixel((QPointF(x, y) / scale).toPoint())), 60);
+            EXPECT_EQ(wrong, 0);
+            EXPECT_EQ(canvas.pixel(clip.topLeft() - QPoint(1, 1)), QColor(Qt::magenta).rgb()); // nothing outside
+        }
+    }
+}

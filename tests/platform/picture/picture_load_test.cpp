@@ -47,6 +47,34 @@ TEST(PictureLoad, MissingFilesAreFileNotFound)
     EXPECT_EQ(loadError(dir.path()), platform::errc::FileNotFound); // a folder is no picture file
 }
 
+// Devices, named pipes and files past the size limit are missing files, and
+// loading one neither blocks nor eats the memory.
+TEST(PictureLoad, OnlyRegularFilesOfBoundedSizeAreRead)
+{
+    testing_support::TempWorkDir dir;
+    ASSERT_TRUE(testing_support::makeNamedPipe(dir.file(QStringLiteral("pipe.jpg"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("zero.jpg"))));
+    {
+        // A PNG signature, then nothing: sparse, so it costs no disk.
+        QFile big(dir.file(QStringLiteral("big.png")));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write(encode(quadrants(8, 8), "PNG"));
+        ASSERT_TRUE(big.resize(platform::kMaxPictureFileBytes + 1));
+    }
+    const struct {
+        const char* what;
+        QString path;
+    } cases[] = {
+        {"device", QStringLiteral("/dev/zero")},
+        {"link to a device", dir.file(QStringLiteral("zero.jpg"))},
+        {"named pipe", dir.file(QStringLiteral("pipe.jpg"))},
+        {"one byte past the limit", dir.file(QStringLiteral("big.png"))},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(testing_support::inChildProcess([&] { return loadError(c.path); }), platform::errc::FileNotFound)
+            << c.what;
+}
+
 TEST(PictureLoad, FilesThatAreNoPicturesAreInvalidPicture)
 {
     testing_support::TempWorkDir dir;
@@ -93,6 +121,18 @@ TEST(PictureLoad, HeadersClaimingHugeSizesAreRejectedBeforeDecoding)
     put32(22, 30000);
     dir.write(QStringLiteral("huge.bmp"), bmp);
     EXPECT_EQ(loadError(dir.file(QStringLiteral("huge.bmp"))), platform::errc::InvalidPicture);
+
+    // A photo whose frame header claims 65000 x 65000 pixels (4.2 billion),
+    // far past what any page shows, even decoded at an eighth.
+    QByteArray jpeg = encode(quadrants(16, 16), "JPEG");
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    for (int at : {5, 7}) { // height, then width, big-endian
+        jpeg[frame + at] = char(65000 >> 8);
+        jpeg[frame + at + 1] = char(65000 & 0xFF);
+    }
+    dir.write(QStringLiteral("huge.jpg"), jpeg);
+    EXPECT_EQ(loadError(dir.file(QStringLiteral("huge.jpg"))), platform::errc::InvalidPicture);
 }
 
 TEST(PictureLoad, OrientationSixTurnsThePicture)

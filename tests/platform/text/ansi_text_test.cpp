@@ -1,8 +1,10 @@
 // GBK text: decoding, encoding, file detection, line reading and writing.
 #include "platform/core/error.h"
 #include "platform/text/ansi_text.h"
+#include "platform/text/richtextbox.h"
 #include "support/test_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -202,4 +204,46 @@ TEST(AnsiTextFiles, WritingIntoAMissingFolderThrows)
     } catch (const platform::Error& e) {
         EXPECT_EQ(e.number(), platform::errc::PathNotFound);
     }
+}
+
+// A book may name anything. What is no regular file, or lies past the size
+// limit, is a missing file; reading it neither blocks nor eats the memory.
+TEST(AnsiTextFiles, OnlyRegularFilesOfBoundedSizeAreRead)
+{
+    TempWorkDir dir;
+    ASSERT_TRUE(testing_support::makeNamedPipe(dir.file("pipe.txt")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file("zero.txt")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
+    for (const auto& [name, size] : {std::pair{"big.txt", platform::kMaxTextFileBytes + 1},
+                                     std::pair{"limit.txt", platform::kMaxTextFileBytes}}) {
+        QFile file(dir.file(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size)); // sparse: costs no disk
+    }
+    const struct {
+        const char* what;
+        QString path;
+    } cases[] = {
+        {"device", QStringLiteral("/dev/zero")},
+        {"link to a device", dir.file("zero.txt")},
+        {"named pipe", dir.file("pipe.txt")},
+        {"folder", dir.file("folder.txt")},
+        {"one byte past the limit", dir.file("big.txt")},
+    };
+    // The error number a read ends with, 0 when it succeeds.
+    auto errorOf = [](const std::function<void()>& read) {
+        return testing_support::inChildProcess([&] {
+            try {
+                read();
+                return 0;
+            } catch (const platform::Error& e) {
+                return e.number();
+            }
+        });
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(errorOf([&] { platform::RichTextBox().LoadFile(c.path); }), platform::errc::FileNotFound);
+        EXPECT_EQ(errorOf([&] { AnsiTextReader::open(c.path, true); }), platform::errc::FileNotFound);
+    }
+    EXPECT_EQ(errorOf([&] { AnsiTextReader::open(dir.file("limit.txt"), false); }), 0);
 }

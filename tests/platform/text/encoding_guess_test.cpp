@@ -1,5 +1,7 @@
 #include "platform/text/ansi_text.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -60,4 +62,32 @@ TEST(AnsiTextReader, LinesAreFoundWithoutDecodingAndDecodedInTheFilesEncoding)
     EXPECT_EQ(u.readLine(), QStringLiteral("园林"));
     EXPECT_TRUE(u.atEnd());
     EXPECT_EQ(u.decodeSpan({100, 5}), QString());  // outside the file: nothing, never a crash
+}
+
+// What Windows Notepad saves as "Unicode" (little-endian) and "Unicode big endian".
+TEST(EncodingGuess, Utf16WithAByteOrderMarkInBothByteOrders)
+{
+    const QString text = QStringLiteral("页1-图一.png-说明.txt\r\n页2-b.png-c.txt\r\n\r\n页3-x-y\r\n");
+    struct Case {
+        const char* name;
+        QStringConverter::Encoding encoding;
+        QByteArray mark;
+    };
+    const Case cases[] = {
+        {"little-endian", QStringConverter::Utf16LE, QByteArray("\xff\xfe")},
+        {"big-endian", QStringConverter::Utf16BE, QByteArray("\xfe\xff")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray bytes = c.mark + QStringEncoder(c.encoding)(text);
+        EXPECT_EQ(decodeTextFile(bytes), text);
+        // The catalogue loop: lines up to the first empty one.
+        AnsiTextReader reader = AnsiTextReader::fromBytes(bytes);
+        QStringList lines;
+        while (!reader.atEndOfLine())
+            lines << reader.readLine();
+        EXPECT_EQ(lines, (QStringList{QStringLiteral("页1-图一.png-说明.txt"), QStringLiteral("页2-b.png-c.txt")}));
+    }
+    // An odd last byte is a broken character, not a reason to read the file as GBK.
+    EXPECT_EQ(decodeTextFile(QByteArray("\xff\xfe" "a\0b", 5)), QStringLiteral("a") + QChar(0xfffd));
 }

@@ -1,0 +1,202 @@
+// aurelis-metafile: draws one WMF or EMF for the reader, in a process of its
+// own, under limits on memory and processor time. The request and the reply
+// are described in metafile_protocol.h.
+#include "emf_render.h"
+#include "platform/core/windows_fonts.h"
+#include "platform/picture/metafile_protocol.h"
+#include "platform/picture/picture_format.h"
+#include "wmf_render.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace platform::metafile;
+
+enum Exit { Drawn = 0, BadRequest = 2, NotAMetafile = 3, Undrawable = 4, WriteFailed = 5 };
+
+void limitResources()
+{
+    const rlimit memory{rlim_t(kAddressSpaceBytes), rlim_t(kAddressSpaceBytes)};
+    const rlimit cpu{rlim_t(kCpuSeconds), rlim_t(kCpuSeconds + 1)};
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_AS, &memory);
+    setrlimit(RLIMIT_CPU, &cpu);
+    setrlimit(RLIMIT_CORE, &noCore);
+}
+
+struct Request {
+    bool fit = false;
+    QSize size;
+};
+
+std::optional<Request> parseRequest(int argc, char** argv)
+{
+    if (argc != 4)
+        return std::nullopt;
+    Request r;
+    if (std::strcmp(argv[1], "fit") == 0)
+        r.fit = true;
+    else if (std::strcmp(argv[1], "size") != 0)
+        return std::nullopt;
+    bool okW = false;
+    bool okH = false;
+    r.size = QSize(QByteArray(argv[2]).toInt(&okW), QByteArray(argv[3]).toInt(&okH));
+    if (!okW || !okH || r.size.isEmpty() || r.size.width() > 65535 || r.size.height() > 65535)
+        return std::nullopt;
+    if (!r.fit && qint64(r.size.width()) * r.size.height() > kMaxReplyPixels)
+        return std::nullopt;
+    return r;
+}
+
+// The metafile, or empty when it is larger than any metafile a book holds.
+QByteArray readInput()
+{
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n == 0)
+            return bytes;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return {};
+        }
+        bytes.append(buffer, n);
+        if (bytes.size() > kMaxInputBytes)
+            return {};
+    }
+}
+
+QSize sizeToDraw(const Request& request, const QSizeF& natural)
+{
+    if (!request.fit)
+        return request.size;
+    QSize size = fittedSize(natural, request.size);
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (pixels > kMaxReplyPixels) {
+        const double scale = std::sqrt(double(kMaxReplyPixels) / double(pixels));
+        size = QSize(qMax(1, int(size.width() * scale)), qMax(1, int(size.height() * scale)));
+    }
+    return size;
+}
+
+bool writeAll(const char* data, qint64 length)
+{
+    while (length > 0) {
+        const ssize_t n = ::write(STDOUT_FILENO, data, size_t(qMin<qint64>(length, 1 << 20)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        length -= n;
+    }
+    return true;
+}
+
+int reply(const QImage& drawn, const QSizeF& natural)
+{
+    if (drawn.isNull())
+        return Undrawable;
+    const QImage image = drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QByteArray header = encodeReplyHeader({image.size(), natural});
+    if (!writeAll(header.constData(), header.size()))
+        return WriteFailed;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // The words are little-endian already, and the rows lie end to end.
+    if (!writeAll(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()))
+        return WriteFailed;
+#else
+    QByteArray row(qsizetype(image.width()) * 4, Qt::Uninitialized);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            qToLittleEndian<quint32>(line[x], row.data() + 4 * x);
+        if (!writeAll(row.constData(), row.size()))
+            return WriteFailed;
+    }
+#endif
+    return Drawn;
+}
+
+int drawWmf(const QByteArray& bytes, const Request& request)
+{
+    WmfDrawing* drawing = wmfOpen(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
+    if (!drawing)
+        return Undrawable;
+    // The placeable header states the size the author meant; without one,
+    // libwmf's estimate from the drawing is all there is.
+    QSizeF natural = platform::placeableWmfTwips(bytes).value_or(QSizeF());
+    double width = 0;
+    double height = 0;
+    if (natural.isEmpty() && wmfMeasureTwips(drawing, &width, &height) == 0)
+        natural = QSizeF(width, height);
+    const QSize size = sizeToDraw(request, natural);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    // The process ends after the reply: the drawing is not closed.
+    if (size.isEmpty() || image.isNull() || image.bytesPerLine() != size.width() * 4
+        || wmfDrawPixels(drawing, unsigned(size.width()), unsigned(size.height()),
+                         reinterpret_cast<unsigned int*>(image.bits()))
+               != 0)
+        return Undrawable;
+    return reply(image, natural);
+}
+
+int drawEmf(const QByteArray& bytes, const Request& request)
+{
+    const QByteArray svg = metafile_helper::emfToSvg(bytes);
+    if (svg.isEmpty())
+        return Undrawable;
+    // Qt draws the SVG's text with real fonts, which need the GUI module; the
+    // offscreen platform needs no display.
+    static int argc = 3;
+    static char name[] = "aurelis-metafile";
+    static char platformOption[] = "-platform";
+    static char offscreen[] = "offscreen";
+    static char* argv[] = {name, platformOption, offscreen, nullptr};
+    // Never torn down: the process ends right after the reply.
+    new QGuiApplication(argc, argv);
+    platform::substituteWindowsFonts();
+    const auto drawing = metafile_helper::EmfDrawing::open(bytes, svg);
+    if (!drawing)
+        return Undrawable;
+    const QSize size = sizeToDraw(request, drawing->naturalTwips());
+    if (size.isEmpty())
+        return Undrawable;
+    return reply(drawing->draw(size), drawing->naturalTwips());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    limitResources();
+    const std::optional<Request> request = parseRequest(argc, argv);
+    if (!request)
+        return BadRequest;
+    const QByteArray bytes = readInput();
+    int result = NotAMetafile;
+    switch (platform::sniffPictureFormat(bytes.left(platform::kPictureHeadBytes))) {
+    case platform::PictureFormat::Wmf:
+        result = drawWmf(bytes, *request);
+        break;
+    case platform::PictureFormat::Emf:
+        result = drawEmf(bytes, *request);
+        break;
+    default:
+        break;
+    }
+    // Nothing is left to tidy: the reply is written, and the decoders' and
+    // Qt's teardown would only cost time.
+    ::_exit(result);
+}
