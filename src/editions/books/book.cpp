@@ -49,6 +49,8 @@ struct Style {
     Qt::Alignment alignment;
     // Paragraph spacing in the document's layout units.
     qreal left, right, firstLine, above, below;
+    // Line height in percent of single spacing: Chinese prose reads easier with air between lines.
+    qreal lineHeight = 100;
 };
 
 // 楷体 for the classical text and the byline sets them apart from the modern
@@ -56,9 +58,9 @@ struct Style {
 const Style kTitle{u"黑体", 22, true, QColor(153, 0, 0), Qt::AlignHCenter, 0, 0, 0, 6, 6};
 const Style kByline{u"楷体_GB2312", 12, false, QColor(96, 96, 96), Qt::AlignHCenter, 0, 0, 0, 0, 14};
 const Style kHeading{u"黑体", 14, true, QColor(0, 80, 150), Qt::AlignLeft, 0, 0, 0, 14, 6};
-const Style kOriginal{u"楷体_GB2312", 15, false, QColor(60, 30, 0), Qt::AlignLeft, 28, 28, 30, 2, 6};
-const Style kNote{u"宋体", 10.5, false, QColor(70, 70, 70), Qt::AlignLeft, 12, 0, 0, 0, 3};
-const Style kProse{u"宋体", 12, false, QColor(0, 0, 0), Qt::AlignLeft, 0, 0, 24, 0, 6};
+const Style kOriginal{u"楷体_GB2312", 15, false, QColor(60, 30, 0), Qt::AlignLeft, 28, 28, 30, 2, 6, 150};
+const Style kNote{u"宋体", 10.5, false, QColor(70, 70, 70), Qt::AlignLeft, 12, 0, 0, 0, 3, 130};
+const Style kProse{u"宋体", 12, false, QColor(0, 0, 0), Qt::AlignLeft, 0, 0, 24, 0, 6, 140};
 const QColor kNoteMarkColor(0, 80, 150);
 
 QTextBlockFormat blockFormat(const Style& s)
@@ -70,6 +72,8 @@ QTextBlockFormat blockFormat(const Style& s)
     f.setTextIndent(s.firstLine);
     f.setTopMargin(s.above);
     f.setBottomMargin(s.below);
+    if (s.lineHeight != 100)
+        f.setLineHeight(s.lineHeight, QTextBlockFormat::ProportionalHeight);
     return f;
 }
 

@@ -27,7 +27,7 @@ const std::unordered_map<std::string_view, Kw>& table()
 
             {"pard", Kw::Pard}, {"ql", Kw::Ql}, {"qc", Kw::Qc}, {"qr", Kw::Qr}, {"qj", Kw::Qj},
             {"qd", Kw::Qj}, {"li", Kw::Li}, {"lin", Kw::Li}, {"ri", Kw::Ri}, {"rin", Kw::Ri},
-            {"fi", Kw::Fi}, {"sb", Kw::Sb}, {"sa", Kw::Sa},
+            {"fi", Kw::Fi}, {"sb", Kw::Sb}, {"sa", Kw::Sa}, {"sl", Kw::Sl}, {"slmult", Kw::SlMult},
 
             {"par", Kw::Par}, {"line", Kw::Line}, {"tab", Kw::Tab}, {"page", Kw::Page}, {"sect", Kw::Sect},
             {"trowd", Kw::TRowD}, {"cellx", Kw::CellX}, {"intbl", Kw::InTbl}, {"itap", Kw::Itap},

@@ -22,7 +22,7 @@ enum class Kw : uint8_t {
     Plain, B, I, Ul, UlNone, Strike, Fs, Cf, Cb, Highlight, Super, Sub, NoSuperSub, V,
     Loch, Hich, Dbch,
     // paragraph formatting
-    Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa,
+    Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult,
     // breaks and special characters
     Par, Line, Tab, Page, Sect,
     EmDash, EnDash, Bullet, LQuote, RQuote, LDblQuote, RDblQuote, EmSpace, EnSpace, QmSpace,

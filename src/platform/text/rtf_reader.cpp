@@ -92,6 +92,8 @@ struct ParaProps {
     int fi = 0;
     int sb = 0;
     int sa = 0;
+    int sl = 0;          // line spacing: 0 single; >0 at least (twips, or 240ths of a line with slmult); <0 exactly
+    bool slmult = false;
     // Where the paragraph stands, not how it looks: left out of the comparison.
     bool intbl = false; // in a table cell
     int8_t itap = 0;    // table nesting level, 0 = the page itself
@@ -100,7 +102,8 @@ struct ParaProps {
 
     bool operator==(const ParaProps& o) const
     {
-        return align == o.align && li == o.li && ri == o.ri && fi == o.fi && sb == o.sb && sa == o.sa;
+        return align == o.align && li == o.li && ri == o.ri && fi == o.fi && sb == o.sb && sa == o.sa
+               && sl == o.sl && slmult == o.slmult;
     }
     bool operator!=(const ParaProps& o) const { return !(*this == o); }
 };
@@ -807,6 +810,8 @@ void RtfReader::handleWord(Kw kw, bool hasParam, int param)
     case Kw::Fi: s.para.fi = clampInt(param, -31680, 31680); break;
     case Kw::Sb: s.para.sb = clampInt(param, 0, 31680); break;
     case Kw::Sa: s.para.sa = clampInt(param, 0, 31680); break;
+    case Kw::Sl: s.para.sl = clampInt(param, -31680, 31680); break;
+    case Kw::SlMult: s.para.slmult = param != 0; break;
 
     case Kw::Par:
     case Kw::Sect:
@@ -1415,6 +1420,12 @@ QTextBlockFormat RtfReader::blockFormat(const ParaProps& props) const
         format.setTopMargin(props.sb / double(kTwipsPerPixel));
     if (props.sa != 0)
         format.setBottomMargin(props.sa / double(kTwipsPerPixel));
+    if (props.sl > 0 && props.slmult)
+        format.setLineHeight(props.sl * 100.0 / 240, QTextBlockFormat::ProportionalHeight);
+    else if (props.sl > 0)
+        format.setLineHeight(props.sl / double(kTwipsPerPixel), QTextBlockFormat::MinimumHeight);
+    else if (props.sl < 0)
+        format.setLineHeight(-props.sl / double(kTwipsPerPixel), QTextBlockFormat::FixedHeight);
     return format;
 }
 

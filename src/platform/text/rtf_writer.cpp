@@ -301,6 +301,23 @@ void RtfWriter::writeBlock(QByteArray& out, const QTextBlock& block, int level, 
     for (const auto& [word, pixels] : indents)
         if (twips(pixels) != 0)
             out += word + QByteArray::number(twips(pixels));
+    // Line spacing: a proportional height in 240ths of a single line, or a height in twips.
+    switch (format.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        if (const int sl = qRound(format.lineHeight() * 240 / 100); sl > 0 && sl != 240)
+            out += "\\sl" + QByteArray::number(sl) + "\\slmult1";
+        break;
+    case QTextBlockFormat::MinimumHeight:
+        if (const int sl = twips(format.lineHeight()); sl > 0)
+            out += "\\sl" + QByteArray::number(sl) + "\\slmult0";
+        break;
+    case QTextBlockFormat::FixedHeight:
+        if (const int sl = twips(format.lineHeight()); sl > 0)
+            out += "\\sl-" + QByteArray::number(sl) + "\\slmult0";
+        break;
+    default:
+        break;
+    }
     out += ' ';
 
     bool empty = true;

@@ -41,6 +41,7 @@ void buildSample(QTextDocument& document)
     body.setTextIndent(-12);
     body.setTopMargin(8);
     body.setBottomMargin(4);
+    body.setLineHeight(150, QTextBlockFormat::ProportionalHeight);
     cursor.insertBlock(body);
     cursor.insertText(QStringLiteral("正文 "), chars(QStringLiteral("宋体"), 10.5));
     QTextCharFormat italic = chars(QStringLiteral("Arial"), 12);
@@ -83,7 +84,7 @@ TEST(RtfWriter, EmitsWhatWordPadExpects)
     EXPECT_TRUE(rtf.contains("a\\\\b\\{c\\}\\tab tab\\~nbsp"));
     EXPECT_TRUE(rtf.contains("\\fs32\\b\\cf1 "));
     EXPECT_TRUE(rtf.contains("\\pard\\qc "));
-    EXPECT_TRUE(rtf.contains("\\pard\\qj\\li720\\ri360\\fi-180\\sb120\\sa60 "));
+    EXPECT_TRUE(rtf.contains("\\pard\\qj\\li720\\ri360\\fi-180\\sb120\\sa60\\sl360\\slmult1 "));
     // Pure 7-bit output, balanced braces.
     int depth = 0;
     for (qsizetype i = 0; i < rtf.size(); ++i) {
@@ -139,6 +140,8 @@ TEST(RtfWriter, RoundTripKeepsTextAndFormatting)
     EXPECT_DOUBLE_EQ(paragraph.textIndent(), -12);
     EXPECT_DOUBLE_EQ(paragraph.topMargin(), 8);
     EXPECT_DOUBLE_EQ(paragraph.bottomMargin(), 4);
+    EXPECT_EQ(paragraph.lineHeightType(), QTextBlockFormat::ProportionalHeight);
+    EXPECT_DOUBLE_EQ(paragraph.lineHeight(), 150);
     EXPECT_EQ(blockFormatOf(copy, QStringLiteral("tab")).alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
 }
 
