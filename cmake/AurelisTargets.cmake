@@ -19,8 +19,13 @@ function(aurelis_test name dir)
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h)
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE test_support ${ARGN})
+  # A command the program runs under, listing its tests included (the sanitizer build's options).
+  if(AURELIS_TEST_LAUNCHER)
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${AURELIS_TEST_LAUNCHER})
+  endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AURELIS_CORPUS=${AURELIS_CORPUS_DIR};AURELIS_SAMPLES=${PROJECT_SOURCE_DIR}/samples"
+               ${AURELIS_TEST_FIXTURES}
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -17,6 +17,15 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+// Built with AddressSanitizer (gcc says so by a macro, clang by a feature).
+#if defined(__SANITIZE_ADDRESS__)
+#define AURELIS_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define AURELIS_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace {
 
 using namespace platform::metafile;
@@ -25,10 +34,14 @@ enum Exit { Drawn = 0, BadRequest = 2, NotAMetafile = 3, Undrawable = 4, WriteFa
 
 void limitResources()
 {
-    const rlimit memory{rlim_t(kAddressSpaceBytes), rlim_t(kAddressSpaceBytes)};
     const rlimit cpu{rlim_t(kCpuSeconds), rlim_t(kCpuSeconds + 1)};
     const rlimit noCore{0, 0};
+#ifndef AURELIS_ADDRESS_SANITIZER
+    // Under AddressSanitizer the shadow memory alone reserves terabytes of
+    // address space; its allocator keeps the bound instead (see below).
+    const rlimit memory{rlim_t(kAddressSpaceBytes), rlim_t(kAddressSpaceBytes)};
     setrlimit(RLIMIT_AS, &memory);
+#endif
     setrlimit(RLIMIT_CPU, &cpu);
     setrlimit(RLIMIT_CORE, &noCore);
 }
@@ -177,6 +190,17 @@ int drawEmf(const QByteArray& bytes, const Request& request)
 }
 
 } // namespace
+
+#ifdef AURELIS_ADDRESS_SANITIZER
+// The sanitizer's allocator in place of the address-space limit: what a
+// limited malloc would refuse comes back null, as it does in the release
+// build, instead of ending the helper with an out-of-memory report.
+static_assert(kAddressSpaceBytes == qint64(1536) * 1024 * 1024, "the options below repeat the limit");
+extern "C" const char* __asan_default_options()
+{
+    return "allocator_may_return_null=1:max_allocation_size_mb=1536:soft_rss_limit_mb=1536";
+}
+#endif
 
 int main(int argc, char** argv)
 {
