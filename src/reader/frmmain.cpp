@@ -21,11 +21,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QShortcut>
 #include <QStatusBar>
-
-#include <algorithm>
 
 // The reader library is static: its resources must be pulled in by name.
 static void initReaderResources() { Q_INIT_RESOURCE(reader); }
@@ -261,13 +258,6 @@ void frmmain::menuDocItem_Click()
     if (!frmFile_) {
         frmFile_ = new builder::frmFile(
             [this] {
-                // The page counters stay within the new book, however the reading ends:
-                // a shorter one has no rows past its last for the page buttons to step through.
-                const auto withinBook = qScopeGuard([this] {
-                    const auto rows = static_cast<int16_t>(listVW->count());
-                    currentPage_ = std::min(currentPage_, rows);
-                    autoPlayPage_ = std::min(autoPlayPage_, rows);
-                });
                 listVW->clearRows();
                 readCatalogueRows(*listVW, findCatalogueFile(QDir::currentPath()));
                 return listVW->count();

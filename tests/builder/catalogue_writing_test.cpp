@@ -112,39 +112,6 @@ TEST_F(CatalogueWriting, EmptyListEmptiesTheCatalogueFoundInAnyLetterCase)
     EXPECT_TRUE(QFile::exists(dir.file("docitem.txt")));
 }
 
-// The reader stood on page 5 of 5 when a book of two pages was written: its
-// page buttons carry on within the new book instead of stepping through rows
-// that are gone.
-TEST_F(CatalogueWriting, AShorterBookKeepsThePageButtonsWithinIt)
-{
-    constexpr int kPrevious = 4, kNext = 5;
-    makeBook(5);
-    start();
-    w->listVW_ItemClick(5);
-    for (int tick = 0; tick < 5; ++tick)
-        w->Timer1_Timer();
-    ASSERT_EQ(w->currentPage(), 5);
-    ASSERT_EQ(w->autoPlayPage(), 5);
-    put("a.jpg", "a");
-    put("b.jpg", "b");
-    put("a.txt", platform::encodeAnsi(u("甲页")));
-    put("b.txt", platform::encodeAnsi(u("乙页")));
-    open();
-    goTo(book.path());
-    choose({{"a.jpg", "a.txt"}, {"b.jpg", "b.txt"}});
-    confirm();
-    ASSERT_EQ(w->listVW->count(), 2);
-    EXPECT_LE(w->currentPage(), 2);
-    EXPECT_LE(w->autoPlayPage(), 2);
-
-    w->CmdPic_Click(kPrevious);
-    EXPECT_EQ(shownText(), u("甲页"));
-    w->CmdPic_Click(kNext);
-    EXPECT_EQ(shownText(), u("乙页"));
-    w->Timer1_Timer();
-    EXPECT_EQ(shownText(), u("甲页"));
-}
-
 TEST_F(CatalogueWriting, CancelKeepsTheOldFileAndMissingSourcesAreSkipped)
 {
     putAll({"a.jpg", "a.rtf", "b.jpg", "b.rtf"});
