@@ -60,6 +60,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -68,6 +69,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -189,12 +191,21 @@ private:
 
 // The offscreen platform's complaints about what it cannot do, and Qt Test's about events
 // a widget did not take, say nothing about the program.
+// The rest is counted and shown once at the end: Qt's warnings point at what the
+// program asked of it wrongly, though they do not fail the run.
 QtMessageHandler g_previousHandler = nullptr;
+std::map<QString, int> g_warnings;
 void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (message.contains(QLatin1String("does not support raise()")) ||
-        message.contains(QLatin1String("not accepted by receiving widget")))
+        message.contains(QLatin1String("does not support propagateSizeHints")) ||
+        message.contains(QLatin1String("not accepted by receiving widget")) ||
+        message.contains(QLatin1String("OpenType support missing")))
         return;
+    if (type == QtWarningMsg || type == QtCriticalMsg) {
+        if (++g_warnings[message.left(160)] > 1)
+            return;
+    }
     if (g_previousHandler)
         g_previousHandler(type, context, message);
 }
@@ -258,9 +269,10 @@ const QList<KeyChoice> kReaderKeys = {
     {Qt::Key_Escape, {}, "Esc"},  {Qt::Key_PageUp, {}, "PageUp"}, {Qt::Key_PageDown, {}, "PageDown"},
     {Qt::Key_Up, {}, "Up"},       {Qt::Key_Down, {}, "Down"},    {Qt::Key_Home, {}, "Home"},
     {Qt::Key_End, {}, "End"},     {Qt::Key_Return, {}, "Return"}, {Qt::Key_Space, {}, "Space"},
-    {Qt::Key_Tab, {}, "Tab"},     {Qt::Key_E, Qt::AltModifier, "Alt+E"},
-    {Qt::Key_PageDown, Qt::ShiftModifier, "Shift+PageDown"},
+    {Qt::Key_Tab, {}, "Tab"},     {Qt::Key_PageDown, Qt::ShiftModifier, "Shift+PageDown"},
 };
+// Access keys press their button a tenth of a second later, which the monkey waits for: seldom.
+const KeyChoice kExitAccessKey = {Qt::Key_E, Qt::AltModifier, "Alt+E"};
 const QList<KeyChoice> kListKeys = {
     {Qt::Key_Up, {}, "Up"},     {Qt::Key_Down, {}, "Down"}, {Qt::Key_PageUp, {}, "PageUp"},
     {Qt::Key_PageDown, {}, "PageDown"}, {Qt::Key_Home, {}, "Home"}, {Qt::Key_End, {}, "End"},
@@ -329,6 +341,15 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A figure of /proc/self/status, in megabytes.
+long statusMb(const char* field)
+{
+    for (const QByteArray& line : readAll(u"/proc/self/status"_s).split('\n'))
+        if (line.startsWith(QByteArray(field) + ':'))
+            return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLong() / 1024;
+    return 0;
+}
+
 // Every line complete: each CR followed by LF, each LF preceded by CR, and the last line ended.
 bool wholeCrLfLines(const QByteArray& bytes)
 {
@@ -382,6 +403,9 @@ public:
     ~Monkey() override
     {
         stopped_ = true;
+        std::snprintf(g_where, sizeof g_where, "%s seed %llu: closing down\n", program_.name,
+                      static_cast<unsigned long long>(seed_));
+        watchdog_.started(g_where);
         qApp->removeEventFilter(this);
         qInstallMessageHandler(g_previousHandler);
         if (w_)
@@ -398,7 +422,9 @@ public:
                      static_cast<unsigned long long>(seed_), total_, qPrintable(work_));
         std::snprintf(g_where, sizeof g_where, "%s seed %llu: starting up\n", program_.name,
                       static_cast<unsigned long long>(seed_));
+        watchdog_.started(g_where);
         start();
+        watchdog_.finished();
         if (program_.demoBook)
             versions_ << readAll(catalogue());
         check(u"start-up"_s);
@@ -413,9 +439,15 @@ public:
             counts += QStringLiteral("%1 %2, ").arg(QString::fromUtf8(name)).arg(n);
         std::fprintf(stderr,
                      "[ monkey ] %s: %d actions (%d while reading) in %.1f s, %.0f actions/s; %d message boxes, "
-                     "%d prints, %d exits counted, %d catalogues written\n[ monkey ] %s\n",
+                     "%d prints, %d exits counted, %d catalogues written; %.1f s waiting for delayed clicks and "
+                     "searches\n[ monkey ] %s\n",
                      program_.name, index_, nestedRun_, seconds, index_ / std::max(seconds, 0.001), boxCount_,
-                     printCount_, exits_.count(), std::max(0, static_cast<int>(versions_.size()) - 1), qPrintable(counts));
+                     printCount_, exits_.count(), std::max(0, static_cast<int>(versions_.size()) - 1), waitedMs_ / 1000.0,
+                     qPrintable(counts));
+        for (const auto& [message, n] : g_warnings)
+            std::fprintf(stderr, "[ monkey ] %dx Qt: %s\n", n, qPrintable(message));
+        g_warnings.clear();
+        std::fprintf(stderr, "[ monkey ] memory now %ld MB, at most %ld MB\n", statusMb("VmRSS"), statusMb("VmHWM"));
         if (!failure_.isEmpty())
             ADD_FAILURE() << qPrintable(failure_);
     }
@@ -541,6 +573,9 @@ private:
         QTest::keyClick(target, k.key, k.modifiers);
         // An access key presses its button the way a click looks: down now, clicked a moment later.
         if (k.modifiers & Qt::AltModifier) {
+            QElapsedTimer waited;
+            waited.start();
+            const auto count = qScopeGuard([&] { waitedMs_ += waited.elapsed(); });
             QPointer<QWidget> alive(window);
             testing_support::waitUntil([alive] {
                 if (!alive)
@@ -674,7 +709,7 @@ private:
         });
         add("read aloud", 3, [this] { return usable(w().CmdRead); }, [this](Dice&) { click(w().CmdRead); });
         add("reader key", 14, readerUp, [this](Dice& d) {
-            const KeyChoice& k = d.pick(kReaderKeys);
+            const KeyChoice& k = d.chance(2) ? kExitAccessKey : d.pick(kReaderKeys);
             exitAllowed_ |= endsTheProgram(k);
             QWidget* target = w().focusWidget();
             if (d.chance(30) || !target || !target->isVisible()) {
@@ -741,7 +776,10 @@ private:
                 press(box, d.pick(keys));
             }
         });
-        add("resize", 5, [this] { return w().isVisible(); }, [this](Dice& d) { resizeReader(d); });
+        add("resize", 5, [this] { return w().isVisible(); }, [this](Dice& d) {
+            resizeReader(d);
+            detail_ += " -> " + std::to_string(w().width()) + "x" + std::to_string(w().height());
+        });
         add("auto-play tick", 6, [this] { return w().Timer1.interval() != 0; }, [this](Dice&) {
             w().Timer1.blockSignals(false);
             emit w().Timer1.timeout();
@@ -763,6 +801,8 @@ private:
                 click(b);
             });
 
+        if (program_.demoBook)
+            defineBookFileActions();
         defineSettingsActions();
         defineBuilderActions();
         defineSpeechActions();
@@ -821,6 +861,58 @@ private:
         }
     }
 
+    // The book's files change under the reader, as files from anywhere do: a
+    // page picture or text is removed, cut short, written over with rubbish,
+    // damaged in a few bytes, or put back. The catalogue is the builder's alone.
+    void defineBookFileActions()
+    {
+        for (const QFileInfo& f : QDir(work_).entryInfoList(QDir::Files))
+            originals_.insert(f.fileName(), readAll(f.filePath()));
+        add("book file changes", 2, [] { return true; }, [this](Dice& d) {
+            QStringList names = originals_.keys();
+            for (const QString& name : QDir(work_).entryList(QDir::Files))
+                if (!names.contains(name))
+                    names << name;
+            names.removeAll(u"docitem.txt"_s);
+            names.removeAll(u"docitem"_s);
+            names.sort();
+            const QString name = d.pick(names);
+            const QString path = work_ + u'/' + name;
+            QByteArray bytes = readAll(path);
+            QFile file(path);
+            switch (d.below(5)) {
+            case 0:
+                detail_ = "remove " + name.toStdString();
+                QFile::remove(path);
+                return;
+            case 1:
+                detail_ = "cut short " + name.toStdString();
+                bytes.truncate(d.below(static_cast<int>(bytes.size()) + 1));
+                break;
+            case 2: {
+                detail_ = "rubbish " + name.toStdString();
+                bytes = QByteArray(d.below(4097), '\0');
+                for (char& c : bytes)
+                    c = static_cast<char>(d.below(256));
+                break;
+            }
+            case 3:
+                detail_ = "damage " + name.toStdString();
+                for (int i = d.between(1, 8); i > 0 && !bytes.isEmpty(); --i)
+                    bytes[d.below(static_cast<int>(bytes.size()))] = static_cast<char>(d.below(256));
+                break;
+            default:
+                detail_ = "put back " + name.toStdString();
+                if (!originals_.contains(name))
+                    return;
+                bytes = originals_.value(name);
+                break;
+            }
+            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                file.write(bytes);
+        });
+    }
+
     void defineSettingsActions()
     {
         auto up = [this] { return usable(settingsWindow()); };
@@ -849,10 +941,15 @@ private:
         });
         add("settings exit", 1, up, [this, child](Dice& d) {
             QWidget* s = settingsWindow();
-            switch (d.below(3)) {
-            case 0: detail_ = "button"; click(child("CmdOK")); break;
-            case 1: press(s, {Qt::Key_O, Qt::AltModifier, "Alt+O"}); break;
-            default: detail_ = "close box"; s->close(); break;
+            const int way = d.below(10);
+            if (way < 5) {
+                detail_ = "button";
+                click(child("CmdOK"));
+            } else if (way < 9) {
+                detail_ = "close box";
+                s->close();
+            } else {
+                press(s, {Qt::Key_O, Qt::AltModifier, "Alt+O"});
             }
         });
     }
@@ -1040,6 +1137,9 @@ private:
     {
         reader::FrmFind* f = w().findWindow();
         if (f && f->searching()) {
+            QElapsedTimer waited;
+            waited.start();
+            const auto count = qScopeGuard([&] { waitedMs_ += waited.elapsed(); });
             QPointer<reader::FrmFind> find(f);
             testing_support::waitUntil([find] { return !find || !find->searching(); }, 3000);
         }
@@ -1281,9 +1381,16 @@ private:
         reader::frmmain& m = w();
         const int rows = m.listVW->count();
         const int page = m.currentPage();
-        // The help command makes it 1 even in a book without pages.
-        if (page < 0 || page > std::max(rows, 1))
-            return fail(QStringLiteral("the page counter is %1 in a catalogue of %2 rows %3").arg(page).arg(rows).arg(where));
+        // The help command makes it 1 even in a book without pages. A builder that
+        // wrote a shorter book leaves it where it was, past the new last row, until
+        // the next page wraps: it stays within the longest book seen.
+        mostRows_ = std::max(mostRows_, rows);
+        if (page < 0 || page > std::max(mostRows_, 1))
+            return fail(QStringLiteral("the page counter is %1 in a catalogue of %2 rows (at most %3 so far) %4")
+                            .arg(page)
+                            .arg(rows)
+                            .arg(mostRows_)
+                            .arg(where));
 
         const bool panel = !m.FraTxtCmd->isHidden();
         const bool picture = !m.PicPic->isHidden();
@@ -1381,10 +1488,13 @@ private:
     int pendingLines_ = 0;
     QByteArray beforeConfirm_;
     QString printedPdf_;
+    QHash<QString, QByteArray> originals_;  // the demo book's files as they came
 
     std::map<std::string, int> counts_;
     int boxCount_ = 0;
     int printCount_ = 0;
+    int mostRows_ = 0;  // the longest book the list has held
+    qint64 waitedMs_ = 0;  // on the clock: access keys' delayed clicks, searches on their worker
 };
 
 class MonkeyTest : public ::testing::TestWithParam<ProgramCase> {};
