@@ -76,10 +76,9 @@ FrmFind::FrmFind(FindTarget target, QWidget* parent, Executor executor)
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WindowShortcut);
     connect(esc, &QShortcut::activated, this, &QWidget::close);
-    // Ctrl+F here too goes back to the text, as it does from the reader.
-    auto* again = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
-    again->setContext(Qt::WindowShortcut);
-    connect(again, &QShortcut::activated, this, &FrmFind::Open);
+    // Ctrl+F here too goes back to the text: the reader's own entry does it, since
+    // the reader's shortcuts reach its tool window (one of our own would make the
+    // key ambiguous, and then it does nothing).
 }
 
 FrmFind::~FrmFind()

@@ -66,7 +66,7 @@ ReadingAids::ReadingAids(frmmain& window) : w_(window)
         return wanted;
     });
     // The box is read-only: its content changes only when a page (or the help) is loaded.
-    connect(w_.RTBoxShow[0]->document(), &QTextDocument::contentsChanged, this, &ReadingAids::pageChanged);
+    connect(w_.RTBoxShow[0]->document(), &QTextDocument::contentsChanged, this, &ReadingAids::textReplaced);
     qApp->installEventFilter(this);
 }
 
@@ -108,6 +108,7 @@ void ReadingAids::highlight(const DocumentRange& range)
     marker.format.setBackground(highlightColour(box->BackColor()));
     box->setExtraSelections({marker});
     highlighted_ = true;
+    highlightGeneration_ = textGeneration_;
 
     // Into view: its first line at least, all of it when it fits.
     QTextCursor first(box->document());
@@ -138,6 +139,23 @@ void ReadingAids::pageChanged()
 {
     ++textGeneration_;
     removeHighlight();
+}
+
+void ReadingAids::textReplaced()
+{
+    ++textGeneration_;
+    // The document says so while it is still replacing its text, with its
+    // cursors set aside and put back afterwards: a marker dropped now would
+    // leave it moving a freed cursor. The marker goes once the change is over,
+    // unless a newer one marks the new text by then.
+    if (highlighted_) {
+        QMetaObject::invokeMethod(
+            this, [this] {
+                if (highlighted_ && highlightGeneration_ != textGeneration_)
+                    removeHighlight();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 // ---- page keys and the wheel ----

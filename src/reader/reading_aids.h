@@ -32,6 +32,8 @@ public:
     // The page on display changed: a highlight of the old text must not stay,
     // nor come back for the rest of a run reading the old text.
     void pageChanged();
+    // The page text's document changed its content (and is not done with it yet).
+    void textReplaced();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,6 +47,7 @@ private:
     frmmain& w_;
     int textGeneration_ = 0;
     bool highlighted_ = false;
+    int highlightGeneration_ = 0;  // the text the marker was made for
     int wheelAngle_ = 0;  // eighths of a degree not yet spent on pages or zoom steps
 };
 

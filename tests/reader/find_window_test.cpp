@@ -162,6 +162,28 @@ TEST_F(FindWindowTest, CtrlFOpensOneWindowWhoseHitsShowTheirPageWithTheHitSelect
     EXPECT_EQ(s(opened->LblCount->text()).rfind("没有找到", 0), 0u) << s(opened->LblCount->text());
 }
 
+// The find window is the reader's tool window: the reader's keys work in it,
+// and Ctrl+F there goes back to the text, ready to be typed over.
+TEST_F(FindWindowTest, InTheFindWindowCtrlFGoesBackToTheTextAndTheReadersKeysWork)
+{
+    makeMixedBook();
+    start();
+    w->menuFind_Click();
+    FrmFind* const opened = find();
+    ASSERT_NE(opened, nullptr);
+    opened->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(opened));
+    typeAndWait(QStringLiteral("spring"));
+    opened->TxtFind->deselect();
+    opened->listHits->setFocus();
+
+    QTest::keyClick(opened->listHits, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(opened->TxtFind->hasFocus());
+    EXPECT_EQ(s(opened->TxtFind->selectedText()), "spring");
+    QTest::keyClick(opened->TxtFind, Qt::Key_F3);
+    EXPECT_EQ(w->layoutMode(), LayoutMode::TextMaximum);
+}
+
 TEST_F(FindWindowTest, TextsAreReadOnceAndAgainWhenTheyChangeOrTheCatalogueIsReloaded)
 {
     makeMixedBook();

@@ -147,6 +147,61 @@ TEST_F(FollowVoiceTest, TheMarkerGoesWithThePageAndWithAStop)
     EXPECT_TRUE(w->RTBoxShow[0]->extraSelections().isEmpty());
 }
 
+// The page text is replaced while its marker is up: by the buttons, by
+// auto-play and by help, between the pieces of a run. The document tells of
+// the change while it is still replacing its text, with its cursors set aside;
+// a marker dropped then left a freed cursor that the document went on moving.
+// Whoever else listens to the change (here a bystander keeping text cursors
+// in a document of its own) would find its memory written over.
+TEST_F(FollowVoiceTest, ThePageTextChangesUnderTheMarkerWithoutHarmToOtherCursors)
+{
+    QString text;
+    for (int i = 1; i <= 12; ++i)
+        text += QStringLiteral("第%1句，").arg(i);
+    startReading(platform::encodeAnsi(text));
+    dir.write("t2.txt", platform::encodeAnsi(text));
+
+    QTextDocument elsewhere(QStringLiteral("0123456789"));
+    std::vector<QTextCursor> bystanders;
+    QObject::connect(w->RTBoxShow[0]->document(), &QTextDocument::contentsChanged, w.get(), [&] {
+        bystanders.emplace_back(&elsewhere);
+        bystanders.back().setPosition(5);
+    });
+
+    w->Timer1.setInterval(60000);  // running; ticked by hand below
+    int turns = 0;
+    log->onSpeak = [&](const QString&) {
+        const int turn = ++turns;
+        QTimer::singleShot(0, w.get(), [this, turn] {
+            switch (turn % 4) {
+            case 0: w->CmdPic_Click(kNext); break;
+            case 1: emit w->Timer1.timeout(); break;
+            case 2: w->CmdPic_Click(kPrevious); break;
+            default: w->menuHelp_Click(); w->menuReader_Click(); break;
+            }
+        });
+    };
+    constexpr int kRuns = 8;
+    for (int run = 0; run < kRuns; ++run) {
+        w->listVW_ItemClick(1 + run % 2);
+        w->CmdRead_Click();
+    }
+    w->Timer1.setInterval(0);
+    EXPECT_EQ(log->spoken.size(), kRuns * 13);
+    EXPECT_TRUE(w->RTBoxShow[0]->extraSelections().isEmpty());
+    for (int k = 0; k < 6; ++k)
+        w->CmdPic_Click(k % 2 ? kNext : kPrevious);
+
+    ASSERT_FALSE(bystanders.empty());
+    int moved = 0;
+    for (const QTextCursor& c : bystanders)
+        moved += c.position() != 5 || c.anchor() != 5;
+    EXPECT_EQ(moved, 0) << "of " << bystanders.size();
+    w->listVW_ItemClick(2);
+    EXPECT_EQ(shownPictureWidth(), pictureWidth(2));
+    EXPECT_EQ(shownText(), text);
+}
+
 // ---- instant page turns ----
 
 TEST(NeighbourPages, FollowTheButtonsAndTheTimer)
