@@ -161,7 +161,10 @@ QString decodeGbk(const char* data, qsizetype size)
         for (QChar c : piece)
             dst[n++] = c.unicode();
         // A sequence iconv refused whole is one bad byte: step over it alone and resynchronise.
-        i += (len > 1 && piece.size() == 1 && piece.at(0) == QChar(0xfffd)) ? 1 : len;
+        // The replacement character has a four-byte code of its own, which is no refusal.
+        const bool refused = len > 1 && piece.size() == 1 && piece.at(0) == QChar(0xfffd)
+                             && QByteArrayView(data + i, len) != QByteArrayView("\x84\x31\xa4\x37", 4);
+        i += refused ? 1 : len;
     }
     out.truncate(n);
     return out;
