@@ -154,17 +154,24 @@ QString decodeGbk(const char* data, qsizetype size)
             len = 4;
         else if (b != 0x80 && b != 0xff && next >= 0x40 && next != 0x7f && next != 0xff)
             len = 2;
-        const QString piece = decodeSlow(data + i, len, 936);
+        QString piece = decodeSlow(data + i, len, 936);
+        // Unless the bytes make one character, their first is a bad byte: it alone
+        // is replaced and decoding goes on right after it, as iconv does on the
+        // whole text. (The replacement character has a four-byte code of its own.)
+        const bool oneCharacter =
+            (piece.size() == 1
+             && (piece.at(0) != QChar(0xfffd) || QByteArrayView(data + i, len) == QByteArrayView("\x84\x31\xa4\x37", 4)))
+            || (piece.size() == 2 && piece.at(0).isHighSurrogate() && piece.at(1).isLowSurrogate());
+        if (len > 1 && !oneCharacter) {
+            len = 1;
+            piece = decodeSlow(data + i, len, 936);
+        }
         if (n + piece.size() > out.size())
             out.resize(n + piece.size() + (size - i));
         dst = reinterpret_cast<char16_t*>(out.data());
         for (QChar c : piece)
             dst[n++] = c.unicode();
-        // A sequence iconv refused whole is one bad byte: step over it alone and resynchronise.
-        // The replacement character has a four-byte code of its own, which is no refusal.
-        const bool refused = len > 1 && piece.size() == 1 && piece.at(0) == QChar(0xfffd)
-                             && QByteArrayView(data + i, len) != QByteArrayView("\x84\x31\xa4\x37", 4);
-        i += refused ? 1 : len;
+        i += len;
     }
     out.truncate(n);
     return out;

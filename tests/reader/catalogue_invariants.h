@@ -1,0 +1,68 @@
+#pragma once
+// What holds for any catalogue file, whatever it holds. The catalogue fuzzer
+// checks it on every input it makes, and a test on every input it kept.
+#include "platform/core/error.h"
+#include "platform/core/listview.h"
+#include "platform/text/text_invariants.h"
+#include "reader/catalogue.h"
+
+#include <QFile>
+
+namespace catalogue_invariants {
+
+// The catalogue `bytes` written to `path` and read into a list: empty when
+// everything holds, otherwise what broke.
+inline QString check(const QByteArray& bytes, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        return QStringLiteral("cannot write %1").arg(path);
+    file.close();
+
+    platform::ListView list;
+    try {
+        reader::readCatalogueRows(list, path);
+    } catch (const platform::Error& e) {
+        // Past its bound a file is no catalogue, as if it were missing.
+        if (bytes.size() > reader::kMaxCatalogueBytes && e.number() == platform::errc::FileNotFound)
+            return {};
+        return QStringLiteral("refused (%1): %2").arg(e.number()).arg(e.description());
+    }
+    if (bytes.size() > reader::kMaxCatalogueBytes)
+        return QStringLiteral("read %1 bytes, past the bound").arg(bytes.size());
+
+    // One row per line up to the first empty one, as the whole text has them.
+    QStringList lines = text_invariants::linesOf(text_invariants::withoutLoneSurrogates(platform::decodeTextFile(bytes)));
+    const qsizetype empty = lines.indexOf(QString());
+    if (empty >= 0)
+        lines = lines.mid(0, empty);
+    lines = lines.mid(0, reader::kMaxCatalogueRows);
+    if (list.count() != lines.size())
+        return QStringLiteral("%1 rows for %2 lines").arg(list.count()).arg(lines.size());
+    for (int position = 1; position <= list.count(); ++position) {
+        const reader::CatalogueLine line = reader::parseCatalogueLine(lines.at(position - 1));
+        const QStringList row = {list.rowText(position), list.subItem(position, 1), list.subItem(position, 2),
+                                 list.subItem(position, 3)};
+        const QStringList want = {QString::number(position), line.title, line.textFile, line.pictureFile};
+        if (row != want)
+            return QStringLiteral("row %1: [%2], line: [%3]")
+                .arg(position)
+                .arg(text_invariants::quoted(row.join(u'|')), text_invariants::quoted(want.join(u'|')));
+        // A page file named by the book lies inside it, or is no file at all.
+        for (const QString& name : {line.pictureFile, line.textFile}) {
+            try {
+                const QString inside = reader::pageFilePath(name);
+                if (inside.isEmpty() || inside.startsWith(u'/') || inside.contains(u'\\')
+                    || inside.split(u'/').contains(QStringLiteral("..")))
+                    return QStringLiteral("page file [%1] leads to [%2]")
+                        .arg(text_invariants::quoted(name), text_invariants::quoted(inside));
+            } catch (const platform::Error& e) {
+                if (e.number() != platform::errc::FileNotFound)
+                    return QStringLiteral("page file [%1]: error %2").arg(text_invariants::quoted(name)).arg(e.number());
+            }
+        }
+    }
+    return {};
+}
+
+} // namespace catalogue_invariants
