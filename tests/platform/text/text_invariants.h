@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstring>
+#include <limits>
 
 namespace text_invariants {
 
@@ -19,12 +20,12 @@ inline QString withoutLoneSurrogates(const QString& text)
 }
 
 // Lines as a reader of the whole text finds them: CR LF, LF and CR end a line,
-// and a break at the very end starts no further line.
-inline QStringList linesOf(const QString& text)
+// and a break at the very end starts no further line. At most `most` of them.
+inline QStringList linesOf(const QString& text, qsizetype most = std::numeric_limits<qsizetype>::max())
 {
     QStringList lines;
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = 0; i < text.size() && lines.size() < most; ++i) {
         if (text.at(i) != u'\r' && text.at(i) != u'\n')
             continue;
         lines << text.mid(start, i - start);
@@ -32,7 +33,7 @@ inline QStringList linesOf(const QString& text)
             ++i;
         start = i + 1;
     }
-    if (start < text.size())
+    if (start < text.size() && lines.size() < most)
         lines << text.mid(start);
     return lines;
 }
