@@ -7,18 +7,23 @@
 #include "reader/catalogue.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace catalogue_invariants {
 
 // The catalogue a fuzzer's input stands for. An input that starts with 0x01
-// is repeated to just below or past the size bound (the next byte says how
-// far): the reading loop then meets its row limit, and the bound itself.
+// is repeated about as many times as a catalogue has rows, one that starts
+// with 0x02 to just below or past the catalogue's size bound (the next byte
+// says how far): the reading loop then meets its row limit, or the bound.
 inline QByteArray catalogueFor(const QByteArray& input)
 {
-    if (input.size() < 3 || input.at(0) != '\x01')
+    if (input.size() < 3 || (input.at(0) != '\x01' && input.at(0) != '\x02'))
         return input;
-    const qint64 length = reader::kMaxCatalogueBytes - 8 + static_cast<unsigned char>(input.at(1)) % 16;
+    const int step = static_cast<unsigned char>(input.at(1)) % 16;
     const QByteArray unit = input.mid(2);
+    qint64 length = reader::kMaxCatalogueBytes - 8 + step;
+    if (input.at(0) == '\x01')
+        length = std::min(length, unit.size() * qint64(reader::kMaxCatalogueRows - 8 + step));
     return unit.repeated(length / unit.size() + 1).left(length);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 #include <cstring>
 #include <limits>
@@ -13,10 +14,11 @@
 namespace text_invariants {
 
 // UTF-8 cannot carry a lone surrogate: text that went through it has
-// something else there.
+// something else there. (U+FEFF at the start is text, and stays.)
 inline QString withoutLoneSurrogates(const QString& text)
 {
-    return QString::fromUtf8(text.toUtf8());
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(text.toUtf8());
 }
 
 // Lines as a reader of the whole text finds them: CR LF, LF and CR end a line,
