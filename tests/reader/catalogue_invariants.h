@@ -65,6 +65,9 @@ inline QString check(const QByteArray& bytes, const QString& path)
         const QStringList row = {list.rowText(position), list.subItem(position, 1), list.subItem(position, 2),
                                  list.subItem(position, 3)};
         const QStringList want = {QString::number(position), line.title, line.textFile, line.pictureFile};
+        for (const QString& cell : row)
+            if (cell.size() > reader::kMaxCataloguePieceChars)
+                return QStringLiteral("row %1 holds a cell of %2 characters").arg(position).arg(cell.size());
         if (row != want)
             return QStringLiteral("row %1: [%2], line: [%3]")
                 .arg(position)
