@@ -40,6 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             platform::metafile::encodeReplyHeader({drawing.image.size(), drawing.naturalTwips}));
         if (header && header->pixels != drawing.image.size())
             fuzz_app::fail(QStringLiteral("reply header changed the size"));
+        // Then the reader asks for sizes of its own (zoom, stretch): any shape.
+        const QSize stretched(1 + int(size * 7 % 1024), 1 + int(size * 13 % 768));
+        metafile_helper::Drawing again;
+        if (metafile_helper::drawMetafile(bytes, {false, stretched}, &again) == metafile_helper::Outcome::Drawn
+            && again.image.size() != stretched)
+            fuzz_app::fail(QStringLiteral("asked for %1 x %2, drew %3 x %4")
+                               .arg(stretched.width())
+                               .arg(stretched.height())
+                               .arg(again.image.width())
+                               .arg(again.image.height()));
     }
     return 0;
 }
