@@ -6,6 +6,7 @@
 #include "platform/core/error.h"
 #include "reader/vbmath.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace reader {
@@ -17,12 +18,23 @@ const QString kColumnPictureFile = QStringLiteral("图像文件名.扩展名");
 
 CatalogueLine parseCatalogueLine(const QString& line)
 {
-    const QStringList pieces = line.split(QLatin1Char('-'));
-    CatalogueLine out;
-    out.title = pieces.value(0);
-    out.pictureFile = pieces.value(1);
-    out.textFile = pieces.value(2);
-    return out;
+    // Only the first three pieces are cut out: a line of a million hyphens
+    // is not cut a million times.
+    QString pieces[3];
+    qsizetype start = 0;
+    for (QString& piece : pieces) {
+        if (start > line.size())
+            break;
+        qsizetype end = line.indexOf(QLatin1Char('-'), start);
+        if (end < 0)
+            end = line.size();
+        qsizetype length = std::min<qsizetype>(end - start, kMaxCataloguePieceChars);
+        if (length < end - start && line.at(start + length - 1).isHighSurrogate())
+            --length;
+        piece = line.mid(start, length);
+        start = end + 1;
+    }
+    return {pieces[0], pieces[1], pieces[2]};
 }
 
 QString pageFilePath(const QString& name)

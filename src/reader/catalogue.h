@@ -13,7 +13,13 @@ struct CatalogueLine {
     QString textFile;     // piece 2
 };
 
-// Cuts at every "-"; missing pieces stay empty, pieces after the third are ignored.
+// No title or file name comes near this many characters; a longer piece is
+// cut here, since a list cell or a status panel holding millions of them
+// would hold the window up for seconds at every paint.
+constexpr int kMaxCataloguePieceChars = 1024;
+
+// Cuts at every "-"; missing pieces stay empty, pieces after the third are
+// ignored, and each piece is at most kMaxCataloguePieceChars long.
 CatalogueLine parseCatalogueLine(const QString& line);
 
 // The path of a page file the catalogue names. Page files lie in the working

@@ -1,8 +1,10 @@
 #include "platform/core/error.h"
 #include "reader/catalogue.h"
+#include "reader/catalogue_invariants.h"
 #include "support/test_support.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace reader;
@@ -92,5 +94,21 @@ TEST(PageFiles, NamesStayInsideTheWorkingFolder)
         } catch (const platform::Error& e) {
             EXPECT_EQ(e.number(), platform::errc::FileNotFound) << c.name;
         }
+    }
+}
+
+// Every input the catalogue fuzzer was seeded with or found a fault with
+// reads into one row per line, and names no page file outside the book.
+TEST(CatalogueFuzzSeeds, ReadAsTheirLines)
+{
+    const QDir seeds(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/fuzz-seeds-catalogue"));
+    testing_support::TempWorkDir dir;
+    const QStringList files = seeds.entryList(QDir::Files);
+    EXPECT_GE(files.size(), 10) << seeds.path().toStdString();
+    for (const QString& name : files) {
+        QFile file(seeds.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString broken = catalogue_invariants::check(catalogue_invariants::catalogueFor(file.readAll()), dir.file(QStringLiteral("docitem.txt")));
+        EXPECT_TRUE(broken.isEmpty()) << name.toStdString() << ": " << broken.toStdString();
     }
 }

@@ -76,11 +76,19 @@ std::optional<QStringConverter::Encoding> utf16Mark(const QByteArray& bytes)
     return std::nullopt;
 }
 
+// Stateless: an odd last byte or a cut-off sequence becomes a replacement
+// character instead of vanishing. The mark is only the file's first bytes:
+// U+FEFF after it (Qt would drop it at the start of every piece it decodes,
+// such as a line) is text.
+QString decodeText(QByteArrayView bytes, QStringConverter::Encoding encoding)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
 QString decodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding)
 {
-    // Stateless: an odd last byte becomes a replacement character instead of vanishing.
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-    return decoder(QByteArrayView(bytes).sliced(2));
+    return decodeText(QByteArrayView(bytes).sliced(2), encoding);
 }
 
 // Whether the bytes (after any byte-order mark) are to be read as UTF-8.
@@ -100,8 +108,8 @@ QString decodeTextFile(const QByteArray& bytes)
     if (const auto encoding = utf16Mark(bytes))
         return decodeUtf16(bytes, *encoding);
     if (bytes.startsWith(kUtf8Mark))
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    return readAsUtf8(bytes) ? QString::fromUtf8(bytes) : decodeAnsi(bytes);
+        return decodeText(QByteArrayView(bytes).sliced(3), QStringConverter::Utf8);
+    return readAsUtf8(bytes) ? decodeText(bytes, QStringConverter::Utf8) : decodeAnsi(bytes);
 }
 
 QByteArray readFileBytes(const QString& path, qint64 maxBytes)
@@ -178,7 +186,7 @@ QString AnsiTextReader::decodeSpan(std::pair<int, int> span) const
     if (span.first < 0 || span.second <= 0 || span.first > bytes_.size() - span.second)
         return QString();
     const QByteArray piece = QByteArray::fromRawData(bytes_.constData() + span.first, span.second);
-    return utf8_ ? QString::fromUtf8(piece) : decodeAnsi(piece);
+    return utf8_ ? decodeText(piece, QStringConverter::Utf8) : decodeAnsi(piece);
 }
 
 QString AnsiTextReader::readLine()

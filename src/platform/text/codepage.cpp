@@ -147,21 +147,52 @@ QString decodeGbk(const char* data, qsizetype size)
                 continue;
             }
         }
-        // A four-byte sequence (digit second byte), a pair the table lacks, or a bad byte: iconv decides.
+        // A four-byte sequence (digit second byte) or a pair the table lacks: iconv decides.
         const unsigned char next = i + 1 < size ? bytes[i + 1] : 0;
         qsizetype len = 1;
-        if (i + 3 < size && next >= 0x30 && next <= 0x39)
-            len = 4;
-        else if (b != 0x80 && b != 0xff && next >= 0x40 && next != 0x7f && next != 0xff)
+        if (i + 3 < size && next >= 0x30 && next <= 0x39) {
+            // Four bytes have the form lead, digit, lead, digit, and their number
+            // lies where GB18030 puts the rest of the first plane or, in order,
+            // the planes above it; otherwise they are none.
+            const unsigned char third = bytes[i + 2];
+            const unsigned char fourth = bytes[i + 3];
+            const int number = ((b - 0x81) * 10 + (next - 0x30)) * 1260 + (third - 0x81) * 10 + (fourth - 0x30);
+            constexpr int kLastOfFirstPlane = 39419;
+            constexpr int kFirstAbove = 189000;
+            const bool form = third >= 0x81 && third <= 0xfe && fourth >= 0x30 && fourth <= 0x39;
+            if (form && number >= kFirstAbove && number <= kFirstAbove + 0xfffff) {
+                const char32_t u = 0x10000 + char32_t(number - kFirstAbove);
+                dst[n++] = QChar::highSurrogate(u);
+                dst[n++] = QChar::lowSurrogate(u);
+                i += 4;
+                continue;
+            }
+            if (form && number <= kLastOfFirstPlane)
+                len = 4;
+        } else if (b != 0x80 && b != 0xff && next >= 0x40 && next != 0x7f && next != 0xff)
             len = 2;
-        const QString piece = decodeSlow(data + i, len, 936);
-        if (n + piece.size() > out.size())
-            out.resize(n + piece.size() + (size - i));
-        dst = reinterpret_cast<char16_t*>(out.data());
-        for (QChar c : piece)
-            dst[n++] = c.unicode();
-        // A sequence iconv refused whole is one bad byte: step over it alone and resynchronise.
-        i += (len > 1 && piece.size() == 1 && piece.at(0) == QChar(0xfffd)) ? 1 : len;
+        if (len > 1) {
+            const QString piece = decodeSlow(data + i, len, 936);
+            // Unless the bytes make one character, their first is a bad byte, and
+            // decoding goes on right after it, as iconv does on the whole text.
+            // (The replacement character has a four-byte code of its own.)
+            const bool oneCharacter =
+                (piece.size() == 1
+                 && (piece.at(0) != QChar(0xfffd) || QByteArrayView(data + i, len) == QByteArrayView("\x84\x31\xa4\x37", 4)))
+                || (piece.size() == 2 && piece.at(0).isHighSurrogate() && piece.at(1).isLowSurrogate());
+            if (oneCharacter) {
+                // Never more units than bytes: the text fits where it was made.
+                for (QChar c : piece)
+                    dst[n++] = c.unicode();
+                i += len;
+                continue;
+            }
+        }
+        // No character starts with this byte here. iconv would say so too, at
+        // twenty times the cost of a table lookup: a file of bad bytes would
+        // decode that much slower than Chinese text.
+        dst[n++] = b == 0x80 ? u'\u20ac' : u'\ufffd'; // CP936's euro sign
+        ++i;
     }
     out.truncate(n);
     return out;

@@ -1,5 +1,9 @@
 #include "platform/text/ansi_text.h"
+#include "platform/text/text_invariants.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
@@ -90,4 +94,19 @@ TEST(EncodingGuess, Utf16WithAByteOrderMarkInBothByteOrders)
     }
     // An odd last byte is a broken character, not a reason to read the file as GBK.
     EXPECT_EQ(decodeTextFile(QByteArray("\xff\xfe" "a\0b", 5)), QStringLiteral("a") + QChar(0xfffd));
+}
+
+// Every input the text fuzzer was seeded with or found a fault with reads
+// alike whole and line by line, and survives being written back.
+TEST(TextFuzzSeeds, KeepTheTextInvariants)
+{
+    const QDir seeds(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/fuzz-seeds-text"));
+    const QStringList files = seeds.entryList(QDir::Files);
+    EXPECT_GE(files.size(), 10) << seeds.path().toStdString();
+    for (const QString& name : files) {
+        QFile file(seeds.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString broken = text_invariants::check(file.readAll());
+        EXPECT_TRUE(broken.isEmpty()) << name.toStdString() << ": " << broken.toStdString();
+    }
 }

@@ -1,16 +1,11 @@
 // aurelis-metafile: draws one WMF or EMF for the reader, in a process of its
 // own, under limits on memory and processor time. The request and the reply
 // are described in metafile_protocol.h.
-#include "emf_render.h"
-#include "platform/core/windows_fonts.h"
+#include "metafile_draw.h"
 #include "platform/picture/metafile_protocol.h"
-#include "platform/picture/picture_format.h"
-#include "wmf_render.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -29,6 +24,7 @@
 namespace {
 
 using namespace platform::metafile;
+using metafile_helper::Request;
 
 enum Exit { Drawn = 0, BadRequest = 2, NotAMetafile = 3, Undrawable = 4, WriteFailed = 5 };
 
@@ -45,11 +41,6 @@ void limitResources()
     setrlimit(RLIMIT_CPU, &cpu);
     setrlimit(RLIMIT_CORE, &noCore);
 }
-
-struct Request {
-    bool fit = false;
-    QSize size;
-};
 
 std::optional<Request> parseRequest(int argc, char** argv)
 {
@@ -88,19 +79,6 @@ QByteArray readInput()
         if (bytes.size() > kMaxInputBytes)
             return {};
     }
-}
-
-QSize sizeToDraw(const Request& request, const QSizeF& natural)
-{
-    if (!request.fit)
-        return request.size;
-    QSize size = fittedSize(natural, request.size);
-    const qint64 pixels = qint64(size.width()) * size.height();
-    if (pixels > kMaxReplyPixels) {
-        const double scale = std::sqrt(double(kMaxReplyPixels) / double(pixels));
-        size = QSize(qMax(1, int(size.width() * scale)), qMax(1, int(size.height() * scale)));
-    }
-    return size;
 }
 
 bool writeAll(const char* data, qint64 length)
@@ -142,53 +120,6 @@ int reply(const QImage& drawn, const QSizeF& natural)
     return Drawn;
 }
 
-int drawWmf(const QByteArray& bytes, const Request& request)
-{
-    WmfDrawing* drawing = wmfOpen(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
-    if (!drawing)
-        return Undrawable;
-    // The placeable header states the size the author meant; without one,
-    // libwmf's estimate from the drawing is all there is.
-    QSizeF natural = platform::placeableWmfTwips(bytes).value_or(QSizeF());
-    double width = 0;
-    double height = 0;
-    if (natural.isEmpty() && wmfMeasureTwips(drawing, &width, &height) == 0)
-        natural = QSizeF(width, height);
-    const QSize size = sizeToDraw(request, natural);
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    // The process ends after the reply: the drawing is not closed.
-    if (size.isEmpty() || image.isNull() || image.bytesPerLine() != size.width() * 4
-        || wmfDrawPixels(drawing, unsigned(size.width()), unsigned(size.height()),
-                         reinterpret_cast<unsigned int*>(image.bits()))
-               != 0)
-        return Undrawable;
-    return reply(image, natural);
-}
-
-int drawEmf(const QByteArray& bytes, const Request& request)
-{
-    const QByteArray svg = metafile_helper::emfToSvg(bytes);
-    if (svg.isEmpty())
-        return Undrawable;
-    // Qt draws the SVG's text with real fonts, which need the GUI module; the
-    // offscreen platform needs no display.
-    static int argc = 3;
-    static char name[] = "aurelis-metafile";
-    static char platformOption[] = "-platform";
-    static char offscreen[] = "offscreen";
-    static char* argv[] = {name, platformOption, offscreen, nullptr};
-    // Never torn down: the process ends right after the reply.
-    new QGuiApplication(argc, argv);
-    platform::substituteWindowsFonts();
-    const auto drawing = metafile_helper::EmfDrawing::open(bytes, svg);
-    if (!drawing)
-        return Undrawable;
-    const QSize size = sizeToDraw(request, drawing->naturalTwips());
-    if (size.isEmpty())
-        return Undrawable;
-    return reply(drawing->draw(size), drawing->naturalTwips());
-}
-
 } // namespace
 
 #ifdef AURELIS_ADDRESS_SANITIZER
@@ -209,15 +140,16 @@ int main(int argc, char** argv)
     if (!request)
         return BadRequest;
     const QByteArray bytes = readInput();
+    metafile_helper::Drawing drawing;
     int result = NotAMetafile;
-    switch (platform::sniffPictureFormat(bytes.left(platform::kPictureHeadBytes))) {
-    case platform::PictureFormat::Wmf:
-        result = drawWmf(bytes, *request);
+    switch (metafile_helper::drawMetafile(bytes, *request, &drawing)) {
+    case metafile_helper::Outcome::Drawn:
+        result = reply(drawing.image, drawing.naturalTwips);
         break;
-    case platform::PictureFormat::Emf:
-        result = drawEmf(bytes, *request);
+    case metafile_helper::Outcome::Undrawable:
+        result = Undrawable;
         break;
-    default:
+    case metafile_helper::Outcome::NotAMetafile:
         break;
     }
     // Nothing is left to tidy: the reply is written, and the decoders' and

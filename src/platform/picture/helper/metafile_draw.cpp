@@ -1,0 +1,106 @@
+#include "metafile_draw.h"
+
+#include "emf_render.h"
+#include "platform/core/windows_fonts.h"
+#include "platform/picture/metafile_protocol.h"
+#include "platform/picture/picture_format.h"
+#include "wmf_render.h"
+
+#include <QGuiApplication>
+#include <cmath>
+#include <memory>
+
+namespace metafile_helper {
+
+namespace {
+
+using platform::metafile::kMaxReplyPixels;
+
+QSize sizeToDraw(const Request& request, const QSizeF& natural)
+{
+    if (!request.fit)
+        return request.size;
+    QSize size = platform::metafile::fittedSize(natural, request.size);
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (pixels > kMaxReplyPixels) {
+        const double scale = std::sqrt(double(kMaxReplyPixels) / double(pixels));
+        size = QSize(qMax(1, int(size.width() * scale)), qMax(1, int(size.height() * scale)));
+    }
+    return size;
+}
+
+struct CloseWmf {
+    void operator()(WmfDrawing* drawing) const { wmfClose(drawing); }
+};
+
+Outcome drawWmf(const QByteArray& bytes, const Request& request, Drawing* out)
+{
+    const std::unique_ptr<WmfDrawing, CloseWmf> drawing(
+        wmfOpen(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size()));
+    if (!drawing)
+        return Outcome::Undrawable;
+    // The placeable header states the size the author meant; without one,
+    // libwmf's estimate from the drawing is all there is.
+    QSizeF natural = platform::placeableWmfTwips(bytes).value_or(QSizeF());
+    double width = 0;
+    double height = 0;
+    if (natural.isEmpty() && wmfMeasureTwips(drawing.get(), &width, &height) == 0)
+        natural = QSizeF(width, height);
+    const QSize size = sizeToDraw(request, natural);
+    if (size.isEmpty())
+        return Outcome::Undrawable;
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull() || image.bytesPerLine() != size.width() * 4
+        || wmfDrawPixels(drawing.get(), unsigned(size.width()), unsigned(size.height()),
+                         reinterpret_cast<unsigned int*>(image.bits()))
+               != 0)
+        return Outcome::Undrawable;
+    *out = Drawing{image, natural};
+    return Outcome::Drawn;
+}
+
+Outcome drawEmf(const QByteArray& bytes, const Request& request, Drawing* out)
+{
+    const QByteArray svg = emfToSvg(bytes);
+    if (svg.isEmpty())
+        return Outcome::Undrawable;
+    if (!QGuiApplication::instance()) {
+        // Qt draws the SVG's text with real fonts, which need the GUI module;
+        // the offscreen platform needs no display.
+        static int argc = 3;
+        static char name[] = "aurelis-metafile";
+        static char platformOption[] = "-platform";
+        static char offscreen[] = "offscreen";
+        static char* argv[] = {name, platformOption, offscreen, nullptr};
+        // Never torn down: the process ends right after the reply.
+        new QGuiApplication(argc, argv);
+        platform::substituteWindowsFonts();
+    }
+    const auto drawing = EmfDrawing::open(bytes, svg);
+    if (!drawing)
+        return Outcome::Undrawable;
+    const QSize size = sizeToDraw(request, drawing->naturalTwips());
+    if (size.isEmpty())
+        return Outcome::Undrawable;
+    const QImage image = drawing->draw(size);
+    if (image.isNull())
+        return Outcome::Undrawable;
+    *out = Drawing{image, drawing->naturalTwips()};
+    return Outcome::Drawn;
+}
+
+} // namespace
+
+Outcome drawMetafile(const QByteArray& bytes, const Request& request, Drawing* out)
+{
+    switch (platform::sniffPictureFormat(bytes.left(platform::kPictureHeadBytes))) {
+    case platform::PictureFormat::Wmf:
+        return drawWmf(bytes, request, out);
+    case platform::PictureFormat::Emf:
+        return drawEmf(bytes, request, out);
+    default:
+        return Outcome::NotAMetafile;
+    }
+}
+
+} // namespace metafile_helper
