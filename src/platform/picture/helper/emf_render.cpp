@@ -5,9 +5,26 @@
 #include <emf2svg.h>
 
 #include <QPainter>
+#include <QtEndian>
 #include <cstdlib>
 
 namespace metafile_helper {
+
+namespace {
+
+// The header's description is only a label, but the converter reads an
+// empty one that has an offset as text ending at a terminator, and searches
+// past the end of the file for it. An empty description has no offset.
+void dropEmptyDescriptionOffset(QByteArray& emf)
+{
+    constexpr qsizetype kCount = 60, kOffset = 64;
+    if (emf.size() < kOffset + 4 || qFromLittleEndian<quint32>(emf.constData() + kCount) != 0)
+        return;
+    for (int i = 0; i < 4; ++i)
+        emf[kOffset + i] = 0;
+}
+
+} // namespace
 
 QByteArray emfToSvg(const QByteArray& emf)
 {
@@ -22,6 +39,7 @@ QByteArray emfToSvg(const QByteArray& emf)
     char* out = nullptr;
     size_t outLength = 0;
     QByteArray copy = emf; // the converter takes a mutable buffer
+    dropEmptyDescriptionOffset(copy);
     const int ok = emf2svg(copy.data(), size_t(copy.size()), &out, &outLength, &options);
     QByteArray svg;
     if (ok && out)
