@@ -1,12 +1,9 @@
 #include "reader/book_search.h"
 
 #include "platform/core/error.h"
-#include "platform/core/regular_file.h"
 #include "platform/text/ansi_text.h"
-#include "platform/text/file_errors.h"
 #include "platform/text/rtf.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace reader {
@@ -126,11 +123,8 @@ QString hitContext(const QString& text, int offset, int length, int before, int 
 
 QString readPagePlainText(const QString& path)
 {
-    // A device or a pipe never ends: only regular files are pages (links are followed).
-    const platform::RegularFileRead read = platform::readRegularFile(path, kMaxPageTextBytes);
-    if (read.status != platform::RegularFileRead::Read)
-        throw platform::fileOpenError(path, false);
-    const QByteArray& bytes = read.bytes;
+    // The text box's own reading: regular files of bounded size only.
+    const QByteArray bytes = platform::readFileBytes(path);
     if (platform::looksLikeRtf(bytes))
         return platform::rtfPlainText(bytes);
     // The text box keeps one paragraph per line, whichever line end the file uses.

@@ -36,7 +36,6 @@ QString hitContext(const QString& text, int offset, int length, int before = 12,
 // Rich text files are read as rich text, others as GBK or UTF-8 text. Throws
 // platform::Error when the file cannot be read, is no regular file or is too big.
 QString readPagePlainText(const QString& path);
-constexpr qint64 kMaxPageTextBytes = 64LL * 1024 * 1024;
 
 struct PageText {
     QString text;
