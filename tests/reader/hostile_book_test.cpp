@@ -8,7 +8,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
+#include "support/test_support.h"
 #include <functional>
 
 TEST_F(ReaderTest, Utf16CatalogueAndPageTextInBothByteOrders)
@@ -16,20 +16,11 @@ TEST_F(ReaderTest, Utf16CatalogueAndPageTextInBothByteOrders)
     writePicture(QStringLiteral("图一.png"), 90, 40);
     const QString catalogue = QStringLiteral("第一页-图一.png-说明.txt\r\n第二页-b.png-c.txt\r\n");
     const QString text = QStringLiteral("园林说明\r\n第二行");
-    struct Case {
-        const char* name;
-        QStringConverter::Encoding encoding;
-        QByteArray mark;
-    };
-    const Case cases[] = {
-        {"little-endian", QStringConverter::Utf16LE, QByteArray("\xff\xfe")},
-        {"big-endian", QStringConverter::Utf16BE, QByteArray("\xfe\xff")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
         w.reset();
-        dir.write(QStringLiteral("docitem.txt"), c.mark + QStringEncoder(c.encoding)(catalogue));
-        dir.write(QStringLiteral("说明.txt"), c.mark + QStringEncoder(c.encoding)(text));
+        dir.write(QStringLiteral("docitem.txt"), testing_support::notepadUnicode(catalogue, bigEndian));
+        dir.write(QStringLiteral("说明.txt"), testing_support::notepadUnicode(text, bigEndian));
         start();
         ASSERT_EQ(w->listVW->count(), 2);
         EXPECT_EQ(w->listVW->subItem(1, 1), QStringLiteral("第一页"));

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -129,5 +130,11 @@ int inChildProcess(const std::function<int()>& check, int seconds, int memoryMb)
 }
 
 bool makeNamedPipe(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }
+
+QByteArray notepadUnicode(const QString& text, bool bigEndian)
+{
+    const QByteArray mark = bigEndian ? QByteArray("\xfe\xff") : QByteArray("\xff\xfe");
+    return mark + QStringEncoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE)(text);
+}
 
 } // namespace testing_support

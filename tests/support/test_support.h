@@ -54,4 +54,8 @@ long peakAddressSpaceKb();
 // A named pipe (no writer ever opens it) at the path.
 bool makeNamedPipe(const QString& path);
 
+// The text as Windows Notepad saves it as "Unicode" (little-endian) or
+// "Unicode big endian": its byte-order mark, then UTF-16.
+QByteArray notepadUnicode(const QString& text, bool bigEndian);
+
 } // namespace testing_support

@@ -1,11 +1,10 @@
 #include "platform/text/ansi_text.h"
 #include "platform/text/text_invariants.h"
+#include "support/test_support.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -72,18 +71,9 @@ TEST(AnsiTextReader, LinesAreFoundWithoutDecodingAndDecodedInTheFilesEncoding)
 TEST(EncodingGuess, Utf16WithAByteOrderMarkInBothByteOrders)
 {
     const QString text = QStringLiteral("页1-图一.png-说明.txt\r\n页2-b.png-c.txt\r\n\r\n页3-x-y\r\n");
-    struct Case {
-        const char* name;
-        QStringConverter::Encoding encoding;
-        QByteArray mark;
-    };
-    const Case cases[] = {
-        {"little-endian", QStringConverter::Utf16LE, QByteArray("\xff\xfe")},
-        {"big-endian", QStringConverter::Utf16BE, QByteArray("\xfe\xff")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QByteArray bytes = c.mark + QStringEncoder(c.encoding)(text);
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        const QByteArray bytes = testing_support::notepadUnicode(text, bigEndian);
         EXPECT_EQ(decodeTextFile(bytes), text);
         // The catalogue loop: lines up to the first empty one.
         AnsiTextReader reader = AnsiTextReader::fromBytes(bytes);
