@@ -28,7 +28,7 @@ QString withNumber(const QString& fileName, int k)
     return fileName.left(dot) + suffix + fileName.mid(dot);
 }
 
-QHash<QString, QString> workingNames(const QStringList& sources)
+QHash<QString, QString> workingNames(const QStringList& sources, const NameIsFree& isFree)
 {
     QHash<QString, QString> out;
     QSet<QString> taken;
@@ -44,7 +44,7 @@ QHash<QString, QString> workingNames(const QStringList& sources)
             continue;
         }
         QString name = safe;
-        for (int k = 2; taken.contains(name); ++k)
+        for (int k = 2; taken.contains(name) || (isFree && !isFree(name, s)); ++k)
             name = withNumber(safe, k);
         taken.insert(name);
         out.insert(s, name);
@@ -52,7 +52,7 @@ QHash<QString, QString> workingNames(const QStringList& sources)
     return out;
 }
 
-QVector<RowPlan> planBook(const QVector<PairRow>& rows, EntryNames names)
+QVector<RowPlan> planBook(const QVector<PairRow>& rows, EntryNames names, const NameIsFree& isFree)
 {
     QStringList sources;
     for (const PairRow& r : rows) {
@@ -60,7 +60,7 @@ QVector<RowPlan> planBook(const QVector<PairRow>& rows, EntryNames names)
         if (!r.text.isEmpty())
             sources << r.text;
     }
-    const QHash<QString, QString> working = workingNames(sources);
+    const QHash<QString, QString> working = workingNames(sources, isFree);
 
     QVector<RowPlan> plan;
     plan.reserve(rows.size());

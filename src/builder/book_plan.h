@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 namespace builder {
 
@@ -27,10 +28,16 @@ QString entryName(const QString& fileName);
 // "name.ext" with "_k" before the extension ("a_b.jpg", 2 -> "a_b_2.jpg").
 QString withNumber(const QString& fileName, int k);
 
+// Whether a new name may be given to a source file in the working folder:
+// nothing stands there yet, or a file with the same bytes (the same book built
+// again) that the copy may as well reuse. Without one, every name is free.
+using NameIsFree = std::function<bool(const QString& name, const QString& source)>;
+
 // The name each source file is copied under: its own when the catalogue can
 // carry it; otherwise the safe name, numbered on when another file of the book
-// already has that name. Names map to themselves when they need no change.
-QHash<QString, QString> workingNames(const QStringList& sources);
+// already has that name or the working folder holds another file under it.
+// Names map to themselves when they need no change.
+QHash<QString, QString> workingNames(const QStringList& sources, const NameIsFree& isFree = {});
 
 struct RowPlan {
     QString line;           // entry-picture-text, without the line end
@@ -40,6 +47,6 @@ struct RowPlan {
 
 // One line per row, in row order. A row without a text file takes its entry
 // name from its picture whatever the answer, so no page is dropped.
-QVector<RowPlan> planBook(const QVector<PairRow>& rows, EntryNames names);
+QVector<RowPlan> planBook(const QVector<PairRow>& rows, EntryNames names, const NameIsFree& isFree = {});
 
 } // namespace builder

@@ -32,6 +32,8 @@ const QColor kRed = fromBgr(0x000000FF);
 const QColor kYellow = fromBgr(0x0000FFFF);
 const QColor kLightGreen = fromBgr(0x00C0FFC0);
 const QColor kLightCyan = fromBgr(0x00FFFFC0);
+// Yellow on the usual white is unreadable (a contrast of 1.07:1); on navy it is 14:1.
+const QColor kNavy = fromBgr(0x00800000);
 
 void place(QWidget* w, double left, double top, double width, double height)
 {
@@ -171,6 +173,7 @@ void frmFile::createControls()
     lvwFile->setFont(songti(12));
     QPalette yellowText = lvwFile->palette();
     yellowText.setColor(QPalette::Text, kYellow);
+    yellowText.setColor(QPalette::Base, kNavy);
     lvwFile->setPalette(yellowText);
     place(lvwFile, 450, 4275, kListWidth, 2340);
 

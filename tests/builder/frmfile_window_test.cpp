@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QApplication>
 #include <QScreen>
+#include <cmath>
 
 namespace {
 QRect twips(double left, double top, double width, double height)
@@ -127,6 +128,32 @@ TEST_F(BuilderTest, PicturesAndTextsPairInClickOrder)
     EXPECT_TRUE(pairingRows().isEmpty());
     clickText("a.rtf");
     EXPECT_EQ(boxes.shown().size(), 2) << "after undo all there is no row to take a text";
+}
+
+TEST_F(BuilderTest, ThePairingListsYellowTextCanBeRead)
+{
+    put("readable.jpg", "x");
+    open();
+    goTo(book.path());
+    clickPicture("readable.jpg");
+    const QImage shot = f->lvwFile->viewport()->grab().toImage();
+    // The background is the colour most pixels have; the text, the yellow ones.
+    QHash<QRgb, int> counts;
+    int yellow = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            ++counts[c.rgb()];
+            yellow += c.red() > 200 && c.green() > 200 && c.blue() < 90;
+        }
+    EXPECT_GT(yellow, 20) << "the names are drawn in yellow";
+    const QRgb background = std::max_element(counts.begin(), counts.end()).key();
+    auto luminance = [](QColor c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double contrast = (luminance(Qt::yellow) + 0.05) / (luminance(QColor(background)) + 0.05);
+    EXPECT_GE(contrast, 4.5) << QColor(background).name().toStdString();
 }
 
 TEST_F(BuilderTest, ChooseAllPairsByPosition)

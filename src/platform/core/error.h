@@ -30,6 +30,7 @@ constexpr int ObjectNotSet = 91;
 constexpr int InvalidArgument = 5;
 constexpr int Overflow = 6;
 constexpr int DeviceUnavailable = 68;
+constexpr int DiskFull = 61;
 constexpr int General = 1000;
 }
 

@@ -1,11 +1,11 @@
 #include "platform/files/file_ops.h"
 
 #include "platform/core/error.h"
+#include "platform/core/file_write.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -44,40 +44,22 @@ bool pathTaken(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
-namespace {
-
-Error errorFor(int err, const QString& path)
+bool sameContents(const QString& a, const QString& b)
 {
-    const QString why = QString::fromLocal8Bit(std::strerror(err));
-    switch (err) {
-    case ENOENT: return Error(errc::FileNotFound, QStringLiteral("文件未找到: %1").arg(path));
-    case ENOTDIR: return Error(errc::PathNotFound, QStringLiteral("路径未找到: %1").arg(path));
-    case EACCES:
-    case EPERM:
-    case EROFS: return Error(errc::PermissionDenied, QStringLiteral("拒绝的权限: %1").arg(path));
-    default: return Error(errc::General, QStringLiteral("%1: %2").arg(path, why));
+    QFile fa(a), fb(b);
+    if (!QFileInfo(a).isFile() || !QFileInfo(b).isFile() || fa.size() != fb.size() ||
+        !fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 kChunk = 1 << 20;
+    while (!fa.atEnd()) {
+        const QByteArray x = fa.read(kChunk);
+        if (x.isEmpty() || x != fb.read(kChunk))
+            return false;
     }
+    return fb.atEnd();
 }
 
-// Closes the descriptor when it goes out of scope.
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    // Closing is where a full disk may show (network file systems): report it.
-    int release()
-    {
-        const int r = ::close(fd);
-        fd = -1;
-        return r;
-    }
-};
+namespace {
 
 // Pieces of a long copy: big enough that the kernel works undisturbed, small
 // enough that the window is painted now and then while a huge file is copied.
@@ -137,48 +119,34 @@ int copyContents(int in, int out, off_t size, const std::function<void()>& betwe
     }
 }
 
-QString temporaryNameBeside(const QString& target)
-{
-    const QFileInfo info(target);
-    return info.dir().filePath(QStringLiteral(".%1.%2.part")
-                                   .arg(info.fileName())
-                                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-}
-
 } // namespace
 
 void copyFile(const QString& source, const QString& target, const std::function<void()>& between)
 {
     const QByteArray src = QFile::encodeName(source);
     // Non-blocking, so a named pipe cannot hang the open; only regular files are copied.
-    Fd in(::open(src.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.fd < 0)
-        throw errorFor(errno, source);
+    const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0)
+        throw fileSystemError(errno, source);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{in};
     struct stat st {};
-    if (::fstat(in.fd, &st) != 0)
-        throw errorFor(errno, source);
+    if (::fstat(in, &st) != 0)
+        throw fileSystemError(errno, source);
     if (!S_ISREG(st.st_mode))
         throw Error(errc::General, QStringLiteral("不是普通文件: %1").arg(source));
-    ::fcntl(in.fd, F_SETFL, 0);
-    const mode_t mode = st.st_mode & 0777;
+    ::fcntl(in, F_SETFL, 0);
 
-    // A new name gets the bytes directly; an existing one is replaced by a finished copy.
-    const bool replacing = pathTaken(target);
-    const QString written = replacing ? temporaryNameBeside(target) : target;
-    const QByteArray dst = QFile::encodeName(written);
-    Fd out(::open(dst.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (out.fd < 0)
-        throw errorFor(errno, replacing ? QFileInfo(target).absolutePath() : target);
-
-    int err = copyContents(in.fd, out.fd, st.st_size, between);
-    if (out.release() != 0 && err == 0)
-        err = errno;
-    if (err == 0 && replacing && ::rename(dst.constData(), QFile::encodeName(target).constData()) != 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(dst.constData());
-        throw errorFor(err, target);
-    }
+    // Also a new name gets its bytes under a temporary one: a copy cut short
+    // never stands under the real name.
+    ReplacingFile out(target, st.st_mode & 0777);
+    if (const int err = copyContents(in, out.fd(), st.st_size, between))
+        out.fail(err);
+    // Like cp: the pages are left to the kernel to write back; the rename only
+    // follows a copy that every write call accepted.
+    out.commit(false);
 }
 
 } // namespace platform

@@ -1,13 +1,13 @@
 #include "platform/text/ansi_text.h"
 
 #include "platform/core/error.h"
+#include "platform/core/file_write.h"
 #include "platform/core/regular_file.h"
 #include "platform/text/codepage.h"
 #include "platform/text/file_errors.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <optional>
 
@@ -201,13 +201,7 @@ void writeAnsiLines(const QString& path, const QStringList& lines)
         bytes += encodeAnsi(line);
         bytes += "\r\n";
     }
-    // Written beside the file and moved into place when complete: a full disk or
-    // a crash leaves either the old file or the new one, whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw fileOpenError(path, true);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(errc::General, QStringLiteral("写文件出错: %1").arg(path));
+    writeFileReplacing(path, bytes);
 }
 
 } // namespace platform

@@ -53,7 +53,7 @@ private:
 };
 
 // Writes the lines, each followed by CR LF, in GBK, replacing the file only once
-// all is written. Throws platform::Error.
+// all is written (see platform/core/file_write.h). Throws platform::Error.
 void writeAnsiLines(const QString& path, const QStringList& lines);
 
 } // namespace platform

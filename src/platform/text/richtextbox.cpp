@@ -1,12 +1,12 @@
 #include "platform/text/richtextbox.h"
 
 #include "platform/core/error.h"
+#include "platform/core/file_write.h"
 #include "platform/text/ansi_text.h"
 #include "platform/text/file_errors.h"
 #include "platform/text/rtf.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -39,13 +39,7 @@ void RichTextBox::LoadFile(const QString& path)
 
 void RichTextBox::SaveFile(const QString& path) const
 {
-    const QByteArray rtf = TextRTF();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw fileOpenError(path, true);
-    file.write(rtf);
-    if (!file.commit())
-        throw fileOpenError(path, true);
+    writeFileReplacing(path, TextRTF());
 }
 
 QByteArray RichTextBox::TextRTF() const

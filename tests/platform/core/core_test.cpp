@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -94,6 +95,31 @@ TEST(MessageBox, RecorderAnswersAndRecords)
     EXPECT_EQ(rec.shown()[1].title, QStringLiteral("标题"));
     EXPECT_EQ(rec.shown()[1].icon, MsgIcon::Question);
     EXPECT_EQ(rec.texts(), QStringList({QStringLiteral("确定吗？"), QStringLiteral("继续？")}));
+}
+
+TEST(MessageBox, AYesNoQuestionWaitsForAnAnswerAndShowsItsWholeTitle)
+{
+    const QString title = QStringLiteral("选择“否”，将以图片文件名作为目录名");
+    bool looked = false;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QMessageBox*>(top); b && b->isVisible())
+                box = b;
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, Qt::Key_Escape);
+        box->close();
+        QApplication::processEvents();
+        EXPECT_TRUE(box->isVisible()) << "Esc and the close box are no answer";
+        EXPECT_FALSE(box->windowFlags() & Qt::WindowCloseButtonHint);
+        QFont caption = QApplication::font("QMdiSubWindowTitleBar");
+        caption.setBold(true);
+        EXPECT_GE(box->width(), QFontMetrics(caption).horizontalAdvance(title) + 60) << "the title is cut";
+        looked = true;
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(msgBox(QStringLiteral("是否用文字文件名作为目录名?"), MsgButtons::YesNo, title), MsgResult::No);
+    EXPECT_TRUE(looked);
 }
 
 TEST(MessageBox, RecordersNestAndDefaultToTheFirstButton)
