@@ -12,14 +12,16 @@
 
 namespace speech {
 
-QStringList SplitForSpeech(const QString& text)
+SpeechPieces CutForSpeech(const QString& text)
 {
-    const QStringList fullWidthComma = text.split(QChar(0xFF0C), Qt::KeepEmptyParts);
-    const QStringList comma = text.split(QChar(u','), Qt::KeepEmptyParts);
-    const QStringList fullStop = text.split(QChar(0x3002), Qt::KeepEmptyParts);
-    const QStringList& candidate = fullWidthComma.size() > comma.size() ? fullWidthComma : comma;
-    return fullStop.size() > candidate.size() ? fullStop : candidate;
+    SpeechPieces fullWidthComma{text.split(QChar(0xFF0C), Qt::KeepEmptyParts), QChar(0xFF0C)};
+    SpeechPieces comma{text.split(QChar(u','), Qt::KeepEmptyParts), QChar(u',')};
+    SpeechPieces fullStop{text.split(QChar(0x3002), Qt::KeepEmptyParts), QChar(0x3002)};
+    SpeechPieces& candidate = fullWidthComma.pieces.size() > comma.pieces.size() ? fullWidthComma : comma;
+    return fullStop.pieces.size() > candidate.pieces.size() ? fullStop : candidate;
 }
+
+QStringList SplitForSpeech(const QString& text) { return CutForSpeech(text).pieces; }
 
 QVector<TextSpan> SpeechPieceSpans(const QStringList& pieces)
 {
@@ -47,8 +49,9 @@ public:
     {
     }
 
-    void run(const QStringList& pieces)
+    void run(const SpeechPieces& cut)
     {
+        const QStringList& pieces = cut.pieces;
         toggleCaption();
         const QVector<TextSpan> spans = pieceStarting_ ? SpeechPieceSpans(pieces) : QVector<TextSpan>();
         if (speechStep([](platform::SpVoice& v) { v.Resume(); })) {
@@ -60,6 +63,8 @@ public:
                     platform::msgBox(kStopMessage, platform::MsgButtons::OK);
                     break;
                 }
+                if (k > 0)
+                    pauseAt(cut.separator);
                 if (pieceStarting_)
                     pieceStarting_(k, spans[k]);
                 if (!speechStep([&piece](platform::SpVoice& v) { v.Speak(piece, kSpeakFlags); }))
@@ -85,6 +90,20 @@ private:
             button_->setText(kCaptionReading);
         else if (button_->text() == kCaptionReading)
             button_->setText(kCaptionRead);
+    }
+
+    // The cut took the separator out of the text: the voice says the pause
+    // the separator would have made, before the next piece rather than after
+    // the last one, so a stop is not kept waiting for it. A pause that cannot
+    // be made is left out; a voice that fails fails again at the piece.
+    void pauseAt(QChar separator)
+    {
+        if (const std::shared_ptr<platform::SpVoice> voice = voice_.lock()) {
+            try {
+                voice->SpeakPause(separator);
+            } catch (const std::exception&) {
+            }
+        }
     }
 
     // Runs one speech operation; returns whether the run goes on.
@@ -138,8 +157,8 @@ void ReadTextAloud(const QString& text, QAbstractButton* button, const std::weak
     if (text.isEmpty())
         return;
     // Our own copy: the text box may change (or go) while we read.
-    const QStringList pieces = SplitForSpeech(text);
-    ReadingRun(button, voice, failureMode, pieceStarting).run(pieces);
+    const SpeechPieces cut = CutForSpeech(text);
+    ReadingRun(button, voice, failureMode, pieceStarting).run(cut);
 }
 
 void ReadTextAloud(const QString& text, QAbstractButton* button, platform::SpVoice* voice,

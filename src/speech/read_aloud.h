@@ -32,6 +32,14 @@ inline const QString kNoSpeechLibraryTitle = QStringLiteral("语音下载");
 // most pieces; empty pieces are kept.
 QStringList SplitForSpeech(const QString& text);
 
+struct SpeechPieces {
+    QStringList pieces;
+    QChar separator;  // the one that was cut at, between every two pieces
+};
+
+// The pieces of SplitForSpeech and the separator they were cut at.
+SpeechPieces CutForSpeech(const QString& text);
+
 // Where a piece stands in the text it was cut from (UTF-16 positions).
 struct TextSpan {
     int start = 0;
@@ -47,6 +55,7 @@ using PieceStarting = std::function<void(int index, TextSpan span)>;
 
 // Reads the text piece by piece, handling pending input between pieces; a
 // click on the button (running a nested run) stops it after the current piece.
+// Between two pieces the voice makes the pause of the separator cut there.
 // voice may be null (no speech engine): that is a failure of every speech step.
 // The run stops speaking when the button is destroyed; the caller keeps the
 // voice alive for the run (use the weak_ptr overload when it may not).

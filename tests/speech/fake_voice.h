@@ -15,6 +15,7 @@ struct VoiceLog {
     QStringList voicesSet;         // token ids, in order
     QList<int> rates, volumes, formats;  // values set, in order
     QList<bool> allowFlags;
+    QStringList pauses;            // every SpeakPause: its mark, "@", the number of pieces spoken before it
     bool destroyed = false;
     // Runs inside Speak (the window is not handling input then).
     std::function<void(const QString&)> onSpeak;
@@ -77,6 +78,8 @@ public:
             log_->onSpeak(text);
         return log_->spoken.size();
     }
+
+    void SpeakPause(QChar mark) override { log_->pauses << QStringLiteral("%1@%2").arg(mark).arg(log_->spoken.size()); }
 
     int rate = 0;
     int volume = 100;

@@ -98,6 +98,33 @@ TEST(ReadTextAloud, SpeaksEveryPieceInOrderWhileTheCaptionSaysReading)
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
+// The cut takes the separator out of the text: its pause comes between every
+// two pieces, never after the last one or after a stop.
+TEST(ReadTextAloud, ThePauseOfTheSeparatorCutAtComesBetweenPieces)
+{
+    struct Case { QString text; QStringList pauses; const char* stopAfter; };
+    const Case cases[] = {
+        {QStringLiteral("一，二，三"), {QStringLiteral("，@1"), QStringLiteral("，@2")}, nullptr},
+        {QStringLiteral("甲，乙。丙。"), {QStringLiteral("。@1"), QStringLiteral("。@2")}, nullptr},
+        {QStringLiteral("a,b，c"), {QStringLiteral(",@1")}, nullptr},
+        {QStringLiteral("没有分隔符的文字"), {}, nullptr},
+        {QStringLiteral("一，二，三，四"), {QStringLiteral("，@1")}, "二"},
+    };
+    for (const Case& c : cases) {
+        auto log = std::make_shared<VoiceLog>();
+        FakeVoice voice(log);
+        platform::MessageBoxRecorder boxes;
+        ReadButton read(&voice, c.text);
+        log->onSpeak = [&](const QString& piece) {
+            if (c.stopAfter && piece == QString::fromUtf8(c.stopAfter))
+                clickLater(read.button);
+        };
+        read.button->click();
+        EXPECT_EQ(log->pauses, c.pauses) << c.text.toStdString();
+        EXPECT_EQ(log->spoken, c.stopAfter ? SplitForSpeech(c.text).mid(0, 2) : SplitForSpeech(c.text));
+    }
+}
+
 TEST(ReadTextAloud, ACaptionOfAnotherKindIsNotToggledButTheRunStillReads)
 {
     auto log = std::make_shared<VoiceLog>();

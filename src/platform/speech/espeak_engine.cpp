@@ -1,11 +1,14 @@
 #include "platform/speech/espeak_engine.h"
 
 #include "platform/core/error.h"
+#include "platform/speech/voice_names.h"
 
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <exception>
 #include <mutex>
@@ -19,6 +22,7 @@ struct Engine {
     QString failure;
     int rate = 0;
     QList<SpeechObjectToken> voices;
+    QSet<QString> mandarinVoices;  // identifiers of the voices that read Chinese as Mandarin
 };
 
 // Held for the whole of a synthesis: espeak keeps its settings and its
@@ -28,6 +32,9 @@ std::mutex g_synthMutex;
 // The receiver of the synthesis in progress (only ever touched under g_synthMutex).
 const SampleReceiver* g_receiver = nullptr;
 std::exception_ptr g_receiverError;
+
+// Pauses learnt from espeak, by voice, speed and mark (under g_synthMutex).
+QHash<QString, std::size_t> g_pauses;
 
 QString statusText(espeak_ng_STATUS status)
 {
@@ -50,29 +57,58 @@ int onSamples(short* wav, int count, espeak_EVENT*)
     }
 }
 
-// espeak's voice that reads Chinese characters as Mandarin; its plain "cmn"
-// voice reads them as English-sounding pinyin with the tone numbers spoken.
-const QString kMandarinVoiceLanguage = QStringLiteral("cmn-latn-pinyin");
-
-QList<SpeechObjectToken> listVoices()
+// The language espeak switches to when this voice reads Chinese characters
+// ("(en)" in its phonemes), empty when it reads them itself. Its "cmn" voice
+// reads them as English-sounding pinyin, its "hak" voice as "Chinese letter".
+QString readsChineseThrough(const char* identifier)
 {
-    QList<SpeechObjectToken> first, mandarin, others;
+    if (espeak_SetVoiceByName(identifier) != EE_OK)
+        return QString();
+    const QByteArray sample = QStringLiteral("中文").toUtf8();
+    const void* rest = sample.constData();
+    QString phonemes;
+    while (rest)
+        if (const char* p = espeak_TextToPhonemes(&rest, espeakCHARS_UTF8, 0))
+            phonemes += QString::fromUtf8(p);
+    static const QRegularExpression languageSwitch(QStringLiteral("\\(([a-z-]+)\\)"));
+    return languageSwitch.match(phonemes).captured(1);
+}
+
+void listVoices(Engine& e)
+{
+    QList<VoiceFacts> facts;
     const espeak_VOICE** list = espeak_ListVoices(nullptr);
     for (int i = 0; list && list[i]; ++i) {
         const espeak_VOICE* v = list[i];
         if (!v->identifier)
             continue;
+        VoiceFacts f;
+        f.identifier = QString::fromUtf8(v->identifier);
         // languages: a priority byte, then the language name, for each language.
-        const QString language = v->languages && v->languages[0] ? QString::fromUtf8(v->languages + 1) : QString();
-        SpeechObjectToken token;
-        token.id = QString::fromUtf8(v->identifier);
-        token.description = describeVoice(language, QString::fromUtf8(v->name ? v->name : v->identifier));
-        if (language.compare(kMandarinVoiceLanguage, Qt::CaseInsensitive) == 0)
-            first.append(token);
-        else
-            (language == QLatin1String("cmn") ? mandarin : others).append(token);
+        f.language = v->languages && v->languages[0] ? QString::fromUtf8(v->languages + 1) : QString();
+        f.espeakName = QString::fromUtf8(v->name ? v->name : v->identifier);
+        facts << f;
     }
-    return first + mandarin + others;
+    // The list is espeak's own memory: everything needed is copied out of it
+    // before a voice is loaded.
+    for (VoiceFacts& f : facts)
+        if (writtenInChineseCharacters(f.language))
+            f.readsChineseThrough = readsChineseThrough(f.identifier.toUtf8().constData());
+    const QStringList names = describeVoices(facts);
+
+    QList<SpeechObjectToken> first, mandarin, others;
+    for (int i = 0; i < facts.size(); ++i) {
+        const SpeechObjectToken token{facts[i].identifier, names[i]};
+        if (!isMandarin(facts[i].language))
+            others << token;
+        else if (!facts[i].readsChineseThrough.isEmpty())
+            mandarin << token;
+        else {
+            first << token;
+            e.mandarinVoices.insert(token.id);
+        }
+    }
+    e.voices = first + mandarin + others;
 }
 
 Engine initialise()
@@ -96,7 +132,7 @@ Engine initialise()
     }
     espeak_SetSynthCallback(onSamples);
     e.rate = espeak_ng_GetSampleRate();
-    e.voices = listVoices();
+    listVoices(e);
     e.ok = true;
     return e;
 }
@@ -131,11 +167,18 @@ QList<SpeechObjectToken> voices()
     return engine().voices;
 }
 
-void synthesize(const SynthesisSettings& settings, const QString& text, const SampleReceiver& receiver)
+bool readsMandarin(const QString& voiceId)
 {
     ensureInitialised();
-    std::lock_guard<std::mutex> lock(g_synthMutex);
+    return engine().mandarinVoices.contains(voiceId);
+}
 
+namespace {
+
+// One synthesis, g_synthMutex held; flags are espeak's (espeakENDPAUSE ...).
+void synthesizeLocked(const SynthesisSettings& settings, const QByteArray& utf8, unsigned int flags,
+                      const SampleReceiver& receiver)
+{
     espeak_ng_STATUS status = espeak_ng_SetVoiceByName(settings.voiceId.constData());
     if (status == ENS_OK)
         status = espeak_ng_SetParameter(espeakRATE, settings.wordsPerMinute, 0);
@@ -144,12 +187,11 @@ void synthesize(const SynthesisSettings& settings, const QString& text, const Sa
     if (status != ENS_OK)
         throw Error(errc::General, statusText(status));
 
-    const QByteArray utf8 = text.toUtf8();
     g_receiver = &receiver;
     g_receiverError = nullptr;
     unsigned int id = 0;
     status = espeak_ng_Synthesize(utf8.constData(), static_cast<size_t>(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                                  espeakCHARS_UTF8, &id, nullptr);
+                                  espeakCHARS_UTF8 | flags, &id, nullptr);
     g_receiver = nullptr;
     if (g_receiverError) {
         std::exception_ptr err = g_receiverError;
@@ -161,29 +203,33 @@ void synthesize(const SynthesisSettings& settings, const QString& text, const Sa
         throw Error(errc::General, statusText(status));
 }
 
-QString describeVoice(const QString& language, const QString& espeakName)
+} // namespace
+
+void synthesize(const SynthesisSettings& settings, const QString& text, const SampleReceiver& receiver)
 {
-    static const QHash<QString, QString> chinese{
-        {QStringLiteral("cmn"), QStringLiteral("普通话")},
-        {QStringLiteral("cmn-latn-pinyin"), QStringLiteral("普通话（拼音）")},
-        {QStringLiteral("yue"), QStringLiteral("粤语")},
-        {QStringLiteral("yue-latn-jyutping"), QStringLiteral("粤语（粤拼）")},
-        {QStringLiteral("hak"), QStringLiteral("客家话")},
-        {QStringLiteral("en-gb"), QStringLiteral("英语（英国）")},
-        {QStringLiteral("en-us"), QStringLiteral("英语（美国）")},
-        {QStringLiteral("ja"), QStringLiteral("日语")},
-        {QStringLiteral("ko"), QStringLiteral("韩语")},
-        {QStringLiteral("fr-fr"), QStringLiteral("法语")},
-        {QStringLiteral("de"), QStringLiteral("德语")},
-        {QStringLiteral("ru"), QStringLiteral("俄语")},
-        {QStringLiteral("es"), QStringLiteral("西班牙语")},
-        {QStringLiteral("it"), QStringLiteral("意大利语")},
-        {QStringLiteral("pt"), QStringLiteral("葡萄牙语")},
-        {QStringLiteral("vi"), QStringLiteral("越南语")},
-    };
-    const QString key = language.toLower();
-    const QString name = chinese.value(key, espeakName);
-    return key.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, language);
+    ensureInitialised();
+    std::lock_guard<std::mutex> lock(g_synthMutex);
+    synthesizeLocked(settings, text.toUtf8(), 0, receiver);
+}
+
+std::size_t pauseSamples(const SynthesisSettings& settings, QChar mark)
+{
+    ensureInitialised();
+    std::lock_guard<std::mutex> lock(g_synthMutex);
+    const QString key = QStringLiteral("%1/%2/%3").arg(QString::fromUtf8(settings.voiceId)).arg(settings.wordsPerMinute).arg(mark);
+    const auto known = g_pauses.constFind(key);
+    if (known != g_pauses.constEnd())
+        return *known;
+    // espeak has no call that tells its pauses: a short clause ended by the
+    // mark is spoken with its closing pause and without, and the difference
+    // is that pause, at this voice's speed.
+    const QByteArray clause = (QStringLiteral("1") + mark).toUtf8();
+    std::size_t with = 0, without = 0;
+    synthesizeLocked(settings, clause, espeakENDPAUSE, [&](const std::int16_t*, std::size_t n) { with += n; });
+    synthesizeLocked(settings, clause, 0, [&](const std::int16_t*, std::size_t n) { without += n; });
+    const std::size_t pause = with > without ? with - without : 0;
+    g_pauses.insert(key, pause);
+    return pause;
 }
 
 } // namespace platform::espeak_engine

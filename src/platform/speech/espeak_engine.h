@@ -32,17 +32,20 @@ void ensureInitialised();
 int sampleRate();
 
 // The installed voices, the one that reads Chinese as Mandarin first, then
-// espeak's other Mandarin voices, then the rest in espeak's order; with
-// descriptions for a Chinese reader.
+// espeak's other Mandarin voices, then the rest in espeak's order; each
+// described in Chinese, no two alike.
 QList<SpeechObjectToken> voices();
 
+// Whether the voice reads Chinese characters as Mandarin (not through English).
+bool readsMandarin(const QString& voiceId);
+
 // Speaks text (UTF-8 inside) with the given settings, sending the samples to
-// receiver before returning.
+// receiver before returning. The text ends without a pause.
 void synthesize(const SynthesisSettings& settings, const QString& text, const SampleReceiver& receiver);
 
-// A description for a voice: Chinese name for common languages, espeak's own
-// name otherwise, with the language code in brackets.
-QString describeVoice(const QString& language, const QString& espeakName);
+// How many samples of silence espeak puts after `mark` ("，", ",", "。" ...)
+// where that mark ends a clause, with these settings.
+std::size_t pauseSamples(const SynthesisSettings& settings, QChar mark);
 
 } // namespace espeak_engine
 } // namespace platform

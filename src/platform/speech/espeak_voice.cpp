@@ -2,12 +2,15 @@
 // synthesizer at every Speak, samples converted and streamed to its sink.
 #include "platform/core/error.h"
 #include "platform/speech/espeak_engine.h"
+#include "platform/speech/mandarin_numbers.h"
 #include "platform/speech/sample_converter.h"
 #include "platform/speech/voice.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace platform {
@@ -105,21 +108,54 @@ public:
         const int stream = ++streamNumber_;
         if (text.isEmpty())
             return stream;
-        const AudioFormat format = *audioFormatForType(formatType_);
-        if (!converter_)
-            converter_ = std::make_unique<SampleConverter>(espeak_engine::sampleRate(), format);
+        // Its Mandarin voice misreads digits; the words it reads right.
+        const QString spoken =
+            espeak_engine::readsMandarin(voice_.id) ? spellNumbersForMandarin(text).text : text;
+        play([&](const SampleReceiver& receiver) { espeak_engine::synthesize(settings(), spoken, receiver); });
+        return stream;
+    }
 
+    void SpeakPause(QChar mark) override
+    {
+        // The piece's own closing silence counts towards the pause.
+        const std::size_t pause = espeak_engine::pauseSamples(settings(), mark);
+        if (pause <= trailingQuiet_)
+            return;
+        const std::size_t samples = pause - trailingQuiet_;
+        play([&](const SampleReceiver& receiver) {
+            const std::vector<std::int16_t> silence(samples, 0);
+            receiver(silence.data(), silence.size());
+        });
+    }
+
+private:
+    SynthesisSettings settings() const
+    {
         SynthesisSettings settings;
         settings.voiceId = voice_.id.toUtf8();
         settings.wordsPerMinute = wordsPerMinuteForRate(rate_);
+        return settings;
+    }
 
+    // Sends what `produce` makes, scaled to the volume and converted to the
+    // output format, to the sink, and waits until it has been played.
+    void play(const std::function<void(const SampleReceiver&)>& produce)
+    {
+        const AudioFormat format = *audioFormatForType(formatType_);
+        if (!converter_)
+            converter_ = std::make_unique<SampleConverter>(espeak_engine::sampleRate(), format);
         sink_->begin(format);
+        trailingQuiet_ = 0;
         SampleConverter& converter = *converter_;
         AudioSink& sink = *sink_;
         const int volume = volume_;
         std::vector<std::int16_t> scaled;
         try {
-            espeak_engine::synthesize(settings, text, [&](const std::int16_t* samples, std::size_t count) {
+            produce([&](const std::int16_t* samples, std::size_t count) {
+                std::size_t quiet = 0;
+                while (quiet < count && std::abs(samples[count - 1 - quiet]) <= kQuiet)
+                    ++quiet;
+                trailingQuiet_ = quiet == count ? trailingQuiet_ + count : quiet;
                 if (volume != 100) {
                     scaled.assign(samples, samples + count);
                     scaleToVolume(scaled.data(), count, volume);
@@ -138,10 +174,8 @@ public:
             throw;
         }
         sink.finish();
-        return stream;
     }
 
-private:
     std::unique_ptr<AudioSink> sink_;
     std::unique_ptr<SampleConverter> converter_;  // for formatType_, made on first use
     SpeechObjectToken voice_;
@@ -150,6 +184,10 @@ private:
     int formatType_ = kDefaultAudioFormatType;
     bool allowFormatChanges_ = true;
     int streamNumber_ = 0;
+    // Silent samples at the end of what was last played.
+    std::size_t trailingQuiet_ = 0;
+    // Quieter than this a sample is heard as silence (about -56 dBFS).
+    static constexpr int kQuiet = 50;
 };
 
 } // namespace

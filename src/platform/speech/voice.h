@@ -34,6 +34,11 @@ public:
     virtual void Resume() = 0;
     // Blocks until the text has been spoken. Returns a stream number.
     virtual int Speak(const QString& text, int flags) = 0;
+    // Blocks for the pause this voice makes at `mark` ("，", ",", "。") in
+    // running text, at its current rate: a text read piece by piece, cut at
+    // such marks, then sounds as if it were read in one go. A voice with no
+    // pauses of its own says nothing.
+    virtual void SpeakPause(QChar mark) { (void)mark; }
 };
 
 // Rate -10..10 as espeak's words per minute: 175 at 0, every step faster than

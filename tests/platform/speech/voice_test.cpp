@@ -1,6 +1,7 @@
 #include "platform/core/error.h"
 #include "platform/speech/audio_format.h"
 #include "platform/speech/espeak_engine.h"
+#include "platform/speech/mandarin_numbers.h"
 #include "platform/speech/voice.h"
 #include "recording_sink.h"
 #include "support/test_support.h"
@@ -8,6 +9,8 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -82,6 +85,24 @@ QString espeakPhonemes(const QString& voiceId, const QString& text)
             clauses << QString::fromUtf8(phonemes);
     }
     return clauses.join(QLatin1Char(' '));
+}
+
+// The longest silence inside recorded 16-bit mono sound, not at its ends, in seconds.
+double longestInnerSilence(const SinkLog& log)
+{
+    const auto* s = reinterpret_cast<const qint16*>(log.bytes.constData());
+    const qsizetype n = log.bytes.size() / 2;
+    qsizetype longest = 0, run = 0, i = 0;
+    while (i < n && std::abs(s[i]) <= 50)
+        ++i;
+    for (; i < n; ++i) {
+        run = std::abs(s[i]) <= 50 ? run + 1 : 0;
+        if (run == 0 || i + 1 == n)
+            continue;
+        if (std::abs(s[i + 1]) > 50)
+            longest = std::max(longest, run);
+    }
+    return double(longest) / log.format.sampleRate;
 }
 
 struct Wav {
@@ -173,15 +194,41 @@ TEST(EspeakVoice, StartsWithMandarinNormalRateFullVolumeAnd22kHz16BitMono)
 
     const auto voices = v.GetVoices();
     ASSERT_GT(voices.size(), 1);
-    EXPECT_EQ(voices.at(0).GetDescription(0), QStringLiteral("普通话（拼音） (cmn-latn-pinyin)"));
-    EXPECT_EQ(voices.at(1).GetDescription(0), QStringLiteral("普通话 (cmn)"));
     EXPECT_EQ(v.Voice().id, voices.first().id);
-    for (const auto& t : voices)
-        EXPECT_FALSE(t.GetDescription().isEmpty()) << t.id.toStdString();
-    const bool hasEnglish = std::any_of(voices.begin(), voices.end(), [](const platform::SpeechObjectToken& t) {
-        return t.description.startsWith(QStringLiteral("英语"));
-    });
-    EXPECT_TRUE(hasEnglish);
+}
+
+// Every installed voice is listed once, named in Chinese, none like another;
+// the one that reads Chinese as Mandarin is first and called plainly 普通话,
+// the one that reads it through English says so.
+TEST(EspeakVoice, EveryVoiceHasAChineseNameOfItsOwn)
+{
+    REQUIRE_ENGINE();
+    const auto voices = platform::createSpVoice(platform::createNullSink())->GetVoices();
+    QHash<QString, QString> espeakNames;
+    const espeak_VOICE** list = espeak_ListVoices(nullptr);
+    for (int i = 0; list && list[i]; ++i)
+        espeakNames.insert(QString::fromUtf8(list[i]->identifier), QString::fromUtf8(list[i]->name).trimmed());
+    EXPECT_EQ(voices.size(), espeakNames.size());
+    ASSERT_FALSE(voices.isEmpty());
+    EXPECT_EQ(voices.first().GetDescription(0), QStringLiteral("普通话"));
+
+    const QRegularExpression han(QStringLiteral("\\p{Han}"));
+    QSet<QString> seen;
+    int inEspeaksWords = 0;
+    for (const auto& t : voices) {
+        const QString name = t.GetDescription(0);
+        EXPECT_FALSE(seen.contains(name)) << name.toStdString();
+        seen.insert(name);
+        // Only where ICU knows no Chinese name does espeak's own one stand.
+        if (!name.contains(han)) {
+            ++inEspeaksWords;
+            EXPECT_EQ(name, espeakNames.value(t.id)) << t.id.toStdString();
+        }
+        if (t.id == QLatin1String("sit/cmn")) {
+            EXPECT_TRUE(name.startsWith(QStringLiteral("普通话（英语"))) << name.toStdString();
+        }
+    }
+    EXPECT_LT(inEspeaksWords, voices.size() / 10);
 }
 
 TEST(EspeakVoice, ChoosesVoicesFromItsListAndRefusesOthers)
@@ -456,4 +503,83 @@ TEST(EspeakWav, TheDefaultVoiceWritesNoFileWhateverTheEnvironmentSays)
 TEST(EspeakWav, UnwritablePathIsAnErrorNotACrash)
 {
     EXPECT_THROW(platform::createWavFileSink(QStringLiteral("/nonexistent-dir/x.wav")), platform::Error);
+}
+
+// Where the reading run cuts a text, the voice pauses as espeak-ng does at
+// that mark when it reads the text in one go, at every rate.
+TEST(EspeakVoice, APauseAtACutLastsAsLongAsTheMarkInOneGo)
+{
+    REQUIRE_ENGINE();
+    const QString before = QStringLiteral("今天天气很好"), after = QStringLiteral("我们一起去公园");
+    // In Chinese text espeak pauses at "," only when a space follows it.
+    const struct { QChar mark; QString inOneGo; } marks[] = {
+        {QChar(0xFF0C), QStringLiteral("，")}, {QChar(0x3002), QStringLiteral("。")}, {QChar(u','), QStringLiteral(", ")}};
+    for (int rate : {-5, 0, 5}) {
+        for (const auto& m : marks) {
+            SCOPED_TRACE(QStringLiteral("rate %1 mark %2").arg(rate).arg(m.mark).toStdString());
+            auto cut = recordedVoice();
+            auto whole = recordedVoice();
+            cut->voice->setRate(rate);
+            whole->voice->setRate(rate);
+            cut->voice->Speak(before, 0);
+            cut->voice->SpeakPause(m.mark);
+            cut->voice->Speak(after, 0);
+            whole->voice->Speak(before + m.inOneGo + after, 0);
+            const double heard = longestInnerSilence(cut->log), own = longestInnerSilence(whole->log);
+            EXPECT_GT(own, 0.04);
+            // espeak's own pause varies by some 10 ms from one reading to the next.
+            EXPECT_NEAR(heard, own, std::max(0.15 * own, 0.015));
+        }
+    }
+}
+
+// espeak-ng's Mandarin voice drops the zeros inside numbers and passes over
+// circled ones: the voice hands it words, which must sound like these.
+TEST(EspeakVoice, NumbersSoundAsAMandarinReaderSaysThem)
+{
+    REQUIRE_ENGINE();
+    const QString mandarin = recordedVoice()->voice->Voice().id;
+    const struct { const char* written; const char* said; bool espeakAloneMisreads; } rows[] = {
+        {"2003年", "二零零三年", true},         {"105", "一百零五", true},
+        {"1024", "一千零二十四", true},         {"3005", "三千零五", true},
+        {"Aurelis 2003", "Aurelis 二千零三", true}, {"第１０５页", "第一百零五页", true},
+        {"①和⑩", "一和十", true},              {"50%", "百分之五十", true},
+        {"12.05％", "百分之十二点零五", true},  {"100500", "十万零五百", true},
+        {"101000", "十万一千", false},          {"20000005", "二千万零五", true},
+        {"15", "十五", false},                  {"110", "一百一十", false},
+        {"0", "零", false},                     {"3.14", "三点一四", false},
+        {"007", "零零七", true},                {"1.2.3", "一点二点三", false},
+        {"13912345678", "一三九一二三四五六七八", true},
+    };
+    const QString numberWords = QStringLiteral("零一二三四五六七八九十百千万点分之");
+    for (const auto& row : rows) {
+        const QString written = QString::fromUtf8(row.written), said = QString::fromUtf8(row.said);
+        SCOPED_TRACE(row.written);
+        const platform::SpokenText spoken = platform::spellNumbersForMandarin(written);
+        EXPECT_EQ(espeakPhonemes(mandarin, spoken.text), espeakPhonemes(mandarin, said));
+        if (row.espeakAloneMisreads) {
+            EXPECT_NE(espeakPhonemes(mandarin, written), espeakPhonemes(mandarin, said));
+        }
+        // The words stand where their digits stood: the map never goes back,
+        // and every character kept from the original points at itself.
+        ASSERT_EQ(spoken.origin.size(), spoken.text.size() + 1);
+        EXPECT_EQ(spoken.origin.last(), written.size());
+        EXPECT_TRUE(std::is_sorted(spoken.origin.begin(), spoken.origin.end()));
+        for (int i = 0; i < spoken.text.size(); ++i) {
+            if (!numberWords.contains(spoken.text[i])) {
+                EXPECT_EQ(written[spoken.origin[i]], spoken.text[i]) << i;
+            }
+        }
+    }
+
+    // And the voice speaks them so: as long as the words, longer than espeak
+    // alone (一百五, a syllable short).
+    auto digits = recordedVoice(), words = recordedVoice();
+    digits->voice->Speak(QStringLiteral("105"), 0);
+    words->voice->Speak(QStringLiteral("一百零五"), 0);
+    std::size_t alone = 0;
+    platform::espeak_engine::synthesize({mandarin.toUtf8()}, QStringLiteral("105"),
+                                        [&](const std::int16_t*, std::size_t n) { alone += n; });
+    EXPECT_NEAR(seconds(digits->log), seconds(words->log), kLengthJitter * seconds(words->log));
+    EXPECT_LT(double(alone) / platform::espeak_engine::sampleRate(), 0.9 * seconds(words->log));
 }
