@@ -155,8 +155,8 @@ TEST(CompiledInBooks, EveryEntryHasTheOriginalNotesAndTranslationInShape)
             // The translation follows the original paragraph for paragraph.
             EXPECT_EQ(translation.size(), original.size());
             // Paragraphed as an annotated edition prints the text, not a chapter run into one
-            // block; the modern rendering of a paragraph is longer than the classical one it
-            // stands beside, which a break put in the wrong place soon contradicts.
+            // block. A modern rendering is longer than the classical paragraph it stands beside:
+            // a shorter one has lost text or was split in the wrong place.
             for (int k = 0; k < original.size(); ++k) {
                 EXPECT_LE(original[k].size(), 400) << original[k].left(12).toStdString();
                 if (k < translation.size()) {
