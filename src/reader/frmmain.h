@@ -132,7 +132,8 @@ public:
     void menuHelp_Click();
 
     // Makes the page's row the list's selected row and brings it into view,
-    // without moving the list sideways and without running its click handler.
+    // without moving the list sideways and without running its click handler:
+    // for a find hit the user picked, never for paging or auto-play.
     void selectPageRow(int position);
     // The pictures of the neighbouring pages, decoded ahead.
     PicturePrefetcher& picturePrefetcher();
@@ -184,8 +185,8 @@ private:
     QString cellOf(int position, int subItem) const;
     void startAutoPlay();
     void zoomBy(float factor);
-    // After a page change: the list row, the neighbours' pictures, the end of a reading highlight.
-    void pageShown(int position);
+    // After a page change: the neighbours' pictures, the end of a reading highlight.
+    void pageShown();
     // The page picture, ready decoded when it was prefetched. Throws platform::Error.
     platform::Picture pagePicture(const QString& path, const QSize& fitInto);
     // The find window's view of the book, and its way of showing a found page (frmmain_find.cpp).

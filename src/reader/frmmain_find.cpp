@@ -64,6 +64,8 @@ std::vector<BookPage> frmmain::bookPages() const
 
 void frmmain::showFoundPage(int position)
 {
+    // The user picked this hit: its row is the one chosen, as a click on it would make it.
+    selectPageRow(position);
     listVW_ItemClick(position);
 }
 

@@ -45,7 +45,7 @@ void frmmain::fitPlaceTextPanels(int position)
         [&] { loadPageText(position); },
         [&] { showPanels(position); },
     });
-    pageShown(position);
+    pageShown();
 }
 
 void frmmain::ShowPage(int position)
@@ -78,7 +78,7 @@ void frmmain::listVW_ItemClick(int position)
         [&] { loadPageText(currentPage_); },
         [&] { showPanels(currentPage_); },
     });
-    pageShown(currentPage_);
+    pageShown();
 }
 
 void frmmain::listVW_ColumnClick(int columnIndex)

@@ -1,6 +1,7 @@
 // The reader window's reading aids: the page text follows the voice, the
-// neighbouring pictures are decoded ahead, the list follows the page, and the
-// page keys and the wheel turn, scroll and zoom.
+// neighbouring pictures are decoded ahead, and the page keys turn pages where
+// the focused control does not page itself. The picture view has no wheel or
+// key handling of its own: its scroll bars scroll with the wheel as any do.
 #include "reader/frmmain.h"
 
 #include "reader/catalogue.h"
@@ -20,7 +21,6 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextDocument>
-#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -29,10 +29,6 @@ namespace reader {
 namespace {
 constexpr int kPreviousButton = 4;
 constexpr int kNextButton = 5;
-// One notch of the wheel: the angle Qt reports, and how far one of the
-// system's wheel lines moves a zoomed picture (20 pixels at 96 dpi).
-constexpr int kWheelNotch = 120;
-constexpr int kWheelLineTwips = 300;
 
 // A light marker colour that stands out from the text box's background.
 QColor highlightColour(const QColor& background)
@@ -158,15 +154,13 @@ void ReadingAids::textReplaced()
     }
 }
 
-// ---- page keys and the wheel ----
+// ---- page keys ----
 
 bool ReadingAids::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
         return pageKey(watched, static_cast<const QKeyEvent&>(*event));
-    case QEvent::Wheel:
-        return pictureWheel(watched, static_cast<const QWheelEvent&>(*event));
     case QEvent::Resize:
         // Pictures decoded for the old pane size are of no use any more.
         if (watched == w_.PicPic)
@@ -205,50 +199,6 @@ bool ReadingAids::pageKey(QObject* receiver, const QKeyEvent& event)
     return true;
 }
 
-bool ReadingAids::pictureWheel(QObject* receiver, const QWheelEvent& event)
-{
-    auto* widget = qobject_cast<QWidget*>(receiver);
-    if (!widget || !within(widget, w_.PicPic))
-        return false;
-    const QPoint angle = event.angleDelta();
-    const bool zoomed = !w_.HScr->isHidden() || !w_.VScr->isHidden();
-    if (!(event.modifiers() & Qt::ControlModifier) && zoomed) {
-        // A picture larger than its pane scrolls, through the scroll bars.
-        if (angle.y() != 0)
-            scrollPicture(angle.y(), !w_.VScr->isHidden());
-        if (angle.x() != 0)
-            scrollPicture(angle.x(), false);
-        return true;
-    }
-    wheelAngle_ += angle.y();
-    const int notches = wheelAngle_ / kWheelNotch;
-    wheelAngle_ -= notches * kWheelNotch;
-    for (int i = 0; i < std::abs(notches); ++i) {
-        const bool away = notches > 0;  // the wheel turned away from the user: up
-        if (event.modifiers() & Qt::ControlModifier) {
-            // Zooms as F5 and F6 do, while they may be used.
-            QAction* zoom = away ? w_.menuPicLarge : w_.menuPicSmall;
-            if (zoom->isEnabled())
-                zoom->trigger();
-        } else {
-            w_.CmdPic_Click(away ? kPreviousButton : kNextButton);
-        }
-    }
-    return true;
-}
-
-void ReadingAids::scrollPicture(int angle, bool vertical)
-{
-    platform::ScrollBar* bar = vertical ? w_.VScr : w_.HScr;
-    if (bar->isHidden())
-        return;
-    const double lines = double(angle) / kWheelNotch * QApplication::wheelScrollLines();
-    const int step = static_cast<int>(std::lround(lines * kWheelLineTwips));
-    const int value = std::clamp(bar->value() - step, bar->minimum(), bar->maximum());
-    // Through the bar: its change event moves the picture, as a click on it would.
-    platform::runSteps({[&] { bar->setValueChecked(value); }});
-}
-
 // ---- frmmain's side ----
 
 void frmmain::selectPageRow(int position)
@@ -256,16 +206,16 @@ void frmmain::selectPageRow(int position)
     if (position < 1 || position > listVW->count())
         return;
     const QModelIndex row = listVW->model()->index(position - 1, 0);
-    // A selection the program makes raises no click, and the list keeps its
-    // sideways position while the row is brought into view.
+    // Only for a hit the user picked in the find window: paging and auto-play
+    // leave the list's selection alone. A selection the program makes raises
+    // no click, and the list keeps its sideways position.
     listVW->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     listVW->scrollTo(row);
 }
 
-void frmmain::pageShown(int position)
+void frmmain::pageShown()
 {
     aids_->pageChanged();
-    selectPageRow(position);
     aids_->prefetcher.schedule();
 }
 

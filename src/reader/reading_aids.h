@@ -1,7 +1,7 @@
 #pragma once
 // What the reader window does beyond its buttons and menus: the page text
 // follows the voice, the neighbouring pages' pictures are decoded ahead, and
-// the page keys and the mouse wheel turn, scroll and zoom. Private to frmmain.
+// the page keys turn pages. Private to frmmain.
 #include "reader/picture_prefetch.h"
 #include "reader/voice_follow.h"
 #include "speech/read_aloud.h"
@@ -9,7 +9,6 @@
 #include <QObject>
 
 class QKeyEvent;
-class QWheelEvent;
 
 namespace reader {
 
@@ -41,14 +40,11 @@ protected:
 private:
     void highlight(const DocumentRange& range);
     bool pageKey(QObject* receiver, const QKeyEvent& event);
-    bool pictureWheel(QObject* receiver, const QWheelEvent& event);
-    void scrollPicture(int angle, bool vertical);
 
     frmmain& w_;
     int textGeneration_ = 0;
     bool highlighted_ = false;
     int highlightGeneration_ = 0;  // the text the marker was made for
-    int wheelAngle_ = 0;  // eighths of a degree not yet spent on pages or zoom steps
 };
 
 } // namespace reader

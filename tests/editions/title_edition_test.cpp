@@ -275,18 +275,18 @@ TEST_P(TitleEditionTest, ReadingAidsWorkOnTheBuiltInBook)
     EXPECT_EQ(marked, expected);
     EXPECT_TRUE(w->RTBoxShow[0]->extraSelections().isEmpty());
 
-    // Page Down reads on through the introduction, then turns to the next entry,
-    // and the list follows (the picture-less book has nothing to decode ahead).
+    // Page Down reads on through the introduction, then turns to the next entry;
+    // the list's selection is the user's alone (the picture-less book has nothing to decode ahead).
+    const QModelIndexList chosen = w->listVW->selectionModel()->selectedRows();
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     w->RTBoxShow[0]->setFocus();
     for (int presses = 0; presses < 500 && w->currentPage() == 1; ++presses)
         QTest::keyClick(w->RTBoxShow[0], Qt::Key_PageDown);
     expectEntry(2);
-    EXPECT_EQ(w->listVW->selectionModel()->selectedRows().value(0).row(), 1);
     w->Timer1_Timer();
     expectEntry(1);
-    EXPECT_EQ(w->listVW->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(w->listVW->selectionModel()->selectedRows(), chosen);
     EXPECT_TRUE(testing_support::waitUntil([&] { return w->picturePrefetcher().isIdle(); }));
     EXPECT_EQ(w->picturePrefetcher().readyCount(), 0);
 }

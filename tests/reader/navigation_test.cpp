@@ -229,8 +229,8 @@ TEST_F(ReaderTest, KeyboardChoosesPagesAndEnterPressesTheFocusedButton)
     QTest::keyClick(w->CmdPic[kNext], Qt::Key_Return);
     EXPECT_EQ(w->currentPage(), 1);
     expectPage(1);
-    // The list follows the page the button showed.
-    EXPECT_EQ(w->listVW->selectionModel()->selectedRows().value(0).row(), 0);
+    // The list keeps the row the user chose; the button does not select its page's row.
+    EXPECT_EQ(w->listVW->selectionModel()->selectedRows().value(0).row(), 4);
 
     // The settings window's button as well.
     w->menuPicData_Click();
