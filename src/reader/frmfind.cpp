@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QTextCursor>
@@ -49,13 +50,21 @@ FrmFind::FrmFind(FindTarget target, QWidget* parent, Executor executor)
     LblCount->setObjectName(QStringLiteral("LblCount"));
     LblCount->setAccessibleName(QStringLiteral("查找情况"));
 
+    CmdClose = new QPushButton(QStringLiteral("关闭"), this);
+    CmdClose->setObjectName(QStringLiteral("CmdClose"));
+    CmdClose->setToolTip(QStringLiteral("关闭查找窗口（Esc）"));
+    connect(CmdClose, &QPushButton::clicked, this, &QWidget::close);
+
     auto* row = new QHBoxLayout;
     row->addWidget(lblFind);
     row->addWidget(TxtFind, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(LblCount, 1);
+    bottom->addWidget(CmdClose);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(listHits, 1);
-    layout->addWidget(LblCount);
+    layout->addLayout(bottom);
     resize(560, 360);
 
     if (!executor_) {

@@ -16,6 +16,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -49,6 +50,7 @@ public:
     QLineEdit* TxtFind = nullptr;
     QTreeWidget* listHits = nullptr;
     QLabel* LblCount = nullptr;
+    QPushButton* CmdClose = nullptr;
 
     // ---- handlers ----
     void TxtFind_Change();

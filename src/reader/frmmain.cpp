@@ -173,8 +173,10 @@ void frmmain::createControls()
     connect(listVW, &platform::ListView::dblClick, this, &frmmain::listVW_DblClick);
 
     // The exit button is the window's cancel button: Esc presses it while it can be pressed.
+    // Only within this window: a window-wide shortcut would also reach the find
+    // window (a tool window of ours), where its own Esc would then be ambiguous.
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WindowShortcut);
+    esc->setContext(Qt::WidgetWithChildrenShortcut);
     connect(esc, &QShortcut::activated, this, [this] {
         if (CmdPic[7]->isVisible() && CmdPic[7]->isEnabled())
             CmdPic[7]->click();

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -182,6 +183,21 @@ TEST_F(FindWindowTest, InTheFindWindowCtrlFGoesBackToTheTextAndTheReadersKeysWor
     EXPECT_EQ(s(opened->TxtFind->selectedText()), "spring");
     QTest::keyClick(opened->TxtFind, Qt::Key_F3);
     EXPECT_EQ(w->layoutMode(), LayoutMode::TextMaximum);
+
+    // Esc closes the find window, from its text box or its list, and leaves the reader running.
+    for (QWidget* focus : {static_cast<QWidget*>(opened->TxtFind), static_cast<QWidget*>(opened->listHits)}) {
+        w->menuFind_Click();
+        ASSERT_TRUE(opened->isVisible());
+        opened->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(opened));
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_Escape);
+        EXPECT_FALSE(opened->isVisible());
+        EXPECT_EQ(exits.count(), 0) << "the reader's own Esc stays in the reader";
+    }
+    w->menuFind_Click();
+    opened->CmdClose->click();
+    EXPECT_FALSE(opened->isVisible());
 }
 
 TEST_F(FindWindowTest, TextsAreReadOnceAndAgainWhenTheyChangeOrTheCatalogueIsReloaded)

@@ -3,6 +3,7 @@
 
 #include "platform/core/scrollbar.h"
 #include "platform/dialogs/comdialog.h"
+#include "reader/frmfind.h"
 
 #include <QAction>
 #include <QFile>
@@ -13,6 +14,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
+#include <QTest>
 
 using namespace reader;
 using platform::DialogKind;
@@ -173,9 +176,80 @@ TEST_F(ReaderTest, HelpDocumentDescribesEveryMenuEntryButtonAndShortcut)
     wanted << QStringLiteral("制作图文电子读物目录") << QStringLiteral("图像参数选择") << QStringLiteral("图像打印倍率")
            << QStringLiteral("幻灯播放时间间隔") << QStringLiteral("图像背景色") << QStringLiteral("语速")
            << QStringLiteral("音量") << QStringLiteral("发音模式");
-    // The page keys and the wheel, which no menu entry names.
-    wanted << QStringLiteral("PageDown") << QStringLiteral("PageUp") << QStringLiteral("鼠标滚轮");
+    // The page keys, which no menu entry names.
+    wanted << QStringLiteral("PageDown") << QStringLiteral("PageUp");
     wanted.removeDuplicates();
     for (const QString& s : wanted)
         EXPECT_TRUE(help.contains(s)) << "the help does not mention " << s.toStdString();
+}
+
+// Every key of the help's key list, pressed: the effect is the one its line names.
+TEST_F(ReaderTest, EachKeyOfTheHelpsKeyListDoesWhatItsLineSays)
+{
+    makeBook(3);
+    start();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    DialogRecorder dialogs;
+
+    // "KEY<tab>what it does" lines, between the key list's heading and the next one.
+    QHash<QString, QString> helpKeys;
+    bool inList = false;
+    for (const QString& line : w->RTBoxShow[1]->Text().split(QRegularExpression(QStringLiteral("[\r\n]+")))) {
+        if (line.contains(QStringLiteral("快捷键一览")))
+            inList = true;
+        else if (inList && line.contains(QStringLiteral("、")) && !line.contains(QLatin1Char('\t')))
+            break;
+        else if (inList && line.contains(QLatin1Char('\t')))
+            helpKeys.insert(line.section(QLatin1Char('\t'), 0, 0).trimmed(), line.section(QLatin1Char('\t'), 1));
+    }
+    ASSERT_FALSE(helpKeys.isEmpty());
+
+    const float fitted = w->imageState().width;
+    const auto page = [this] { return w->panelText(2).toInt(); };
+    // Esc in the find window is the find window's own.
+    const auto backToTheReader = [this] {
+        if (w->findWindow())
+            w->findWindow()->close();
+        w->RTBoxShow[0]->setFocus();
+    };
+    const struct {
+        const char* key;
+        const char* says;  // the words of its line the effect must bear out
+        QKeySequence press;
+        std::function<void()> before;
+        std::function<bool()> effect;
+    } claims[] = {
+        {"F3", "文本最大", Qt::Key_F3, [] {}, [&] { return w->layoutMode() == LayoutMode::TextMaximum; }},
+        {"F1", "标准分区", Qt::Key_F1, [] {}, [&] { return w->layoutMode() == LayoutMode::Standard; }},
+        {"F2", "图像满屏", Qt::Key_F2, [] {}, [&] { return w->layoutMode() == LayoutMode::PictureFullScreen; }},
+        {"F5", "放大", Qt::Key_F5, [&] { w->menuReader_Click(); }, [&] { return w->imageState().width > fitted; }},
+        {"F6", "缩小", Qt::Key_F6, [&] { w->menuReader_Click(); }, [&] { return w->imageState().width < fitted; }},
+        {"F7", "自动播放", Qt::Key_F7, [] {}, [&] { return w->Timer1.interval() > 0; }},
+        {"F8", "暂停", Qt::Key_F8, [] {}, [&] { return w->Timer1.interval() == 0; }},
+        {"PageDown", "下一页", Qt::Key_PageDown, [&] { w->CmdPic[7]->setFocus(); }, [&] { return page() == 2; }},
+        {"PageUp", "上一页", Qt::Key_PageUp, [&] { w->CmdPic[7]->setFocus(); }, [&] { return page() == 1; }},
+        {"Ctrl+P", "图像设置", QKeySequence(Qt::CTRL | Qt::Key_P), [] {}, [&] { return w->choice().isLoaded(); }},
+        {"Ctrl+T", "文本背景", QKeySequence(Qt::CTRL | Qt::Key_T), [] {}, [&] { return dialogs.shown().size() == 1; }},
+        {"Ctrl+F", "查找", QKeySequence(Qt::CTRL | Qt::Key_F), [] {}, [&] { return w->findWindow() && w->findWindow()->isVisible(); }},
+        // Esc: in the standard layout it ends the program; in the full-screen picture it does nothing.
+        {"Esc", "退出程序", Qt::Key_Escape, [&] { backToTheReader(); w->menuReader_Click(); }, [&] { return exits.count() == 1; }},
+        {"Esc", "不起作用", Qt::Key_Escape, [&] { backToTheReader(); w->menuPicFullScr_Click(); }, [&] { return exits.count() == 1; }},
+    };
+    QSet<QString> driven;
+    for (const auto& c : claims) {
+        SCOPED_TRACE(c.key);
+        driven << c.key;
+        ASSERT_TRUE(helpKeys.contains(c.key)) << "the help's key list leaves it out";
+        EXPECT_TRUE(helpKeys[c.key].contains(QString::fromUtf8(c.says))) << helpKeys[c.key].toStdString();
+        c.before();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : w.get();
+        QTest::keySequence(focus, c.press);
+        QApplication::processEvents();
+        EXPECT_TRUE(c.effect());
+    }
+    for (auto it = helpKeys.cbegin(); it != helpKeys.cend(); ++it)
+        EXPECT_TRUE(driven.contains(it.key())) << "no check of the help's line for " << it.key().toStdString();
 }
