@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace platform {
 
@@ -64,6 +65,46 @@ int toPixels(double twips)
 }
 
 qint64 area(const QSize& s) { return qint64(s.width()) * s.height(); }
+
+// Qt shrinks any pixel format smoothly, but hands a palette, grey or 16-bit
+// picture back in its own format, with a palette of its choosing: one bit
+// comes back black and white. Scaling works on 32-bit pixels instead.
+QImage trueColour(const QImage& image)
+{
+    if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied)
+        return image;
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                         : QImage::Format_RGB32);
+}
+
+// `rect` of `image`, smoothly scaled to `size`, in 32-bit pixels. A large
+// shrink first averages bands of whole rows into one row each, so that a
+// huge picture of few bits a pixel is never converted whole: a fitted
+// 10000-pixel scan costs a few megabytes here, not 400.
+QImage smoothlyScaled(const QImage& image, const QRect& rect, const QSize& size)
+{
+    const int fx = rect.width() / (2 * size.width());
+    const int fy = rect.height() / (2 * size.height());
+    if (fx < 2 && fy < 2)
+        return trueColour(rect == image.rect() ? image : image.copy(rect))
+            .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QSize reduced(rect.width() / std::max(1, fx), rect.height() / std::max(1, fy));
+    QImage rows;
+    for (int row = 0; row < reduced.height(); ++row) {
+        const int top = int(qint64(row) * rect.height() / reduced.height());
+        const int bottom = int(qint64(row + 1) * rect.height() / reduced.height());
+        const QImage band = trueColour(image.copy(rect.left(), rect.top() + top, rect.width(), bottom - top))
+                                .scaled(reduced.width(), 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (band.width() != reduced.width())
+            return {};
+        if (rows.isNull())
+            rows = QImage(reduced, band.format());
+        if (rows.isNull() || rows.format() != band.format())
+            return {};
+        std::memcpy(rows.scanLine(row), band.constScanLine(0), size_t(reduced.width()) * 4);
+    }
+    return rows.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
 
 // Pixels to draw, and the rectangle of them that shows what was asked for.
 struct Pixels {
@@ -177,7 +218,7 @@ struct Picture::Impl {
             ++decodes;
             image = source->renderPart(next, size, &covered);
         } else if (decoded.size() == naturalPixels) {
-            image = decoded.copy(next).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            image = smoothlyScaled(decoded, next, size);
         }
         if (image.isNull() || covered.isEmpty())
             return {};
@@ -276,7 +317,7 @@ QImage Picture::image(const QSize& targetPixels) const
     const bool larger = d->decoded.width() >= size.width() && d->decoded.height() >= size.height();
     d->shown = !larger || nearlyTheSize(d->decoded.size(), size)
                    ? d->decoded
-                   : d->decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                   : smoothlyScaled(d->decoded, d->decoded.rect(), size);
     d->shownSize = size;
     return d->shown;
 }

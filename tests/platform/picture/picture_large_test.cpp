@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace picture_testing;
@@ -44,7 +45,144 @@ QList<QSize> pdfImageSizes(const QByteArray& pdf)
     return sizes;
 }
 
+// The share of the pixels inside areas of one colour (away from edges, which
+// two ways of scaling blend differently) that differ from the reference by
+// more than `tolerance` in a channel; 1 when under a quarter of the pixels
+// lie inside such areas.
+double mismatchedShare(const QImage& seen, const QImage& reference, int tolerance)
+{
+    const auto close = [](QRgb a, QRgb b, int t) {
+        return std::abs(qRed(a) - qRed(b)) <= t && std::abs(qGreen(a) - qGreen(b)) <= t
+               && std::abs(qBlue(a) - qBlue(b)) <= t && std::abs(qAlpha(a) - qAlpha(b)) <= t;
+    };
+    const auto at = [](const QImage& image, int x, int y) {
+        return reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
+    };
+    int inside = 0;
+    int mismatched = 0;
+    for (int y = 2; y < reference.height() - 2; ++y)
+        for (int x = 2; x < reference.width() - 2; ++x) {
+            const QRgb r = at(reference, x, y);
+            if (close(r, at(reference, x - 2, y), 6) && close(r, at(reference, x + 2, y), 6)
+                && close(r, at(reference, x, y - 2), 6) && close(r, at(reference, x, y + 2), 6)) {
+                ++inside;
+                mismatched += !close(at(seen, x, y), r, tolerance);
+            }
+        }
+    return inside * 4 < reference.width() * reference.height() ? 1.0 : double(mismatched) / inside;
+}
+
 } // namespace
+
+// Every pixel kind of every raster format, below and just above a megapixel
+// (where a photo turns to parts decoded at the shown size), shows the colours
+// of the file decoded whole and scaled the same way: fitted into a window,
+// zoomed step by step, scrolled, and printed on a 300 dpi page at 100 and 20 %.
+TEST(LargePictures, EveryPixelKindShowsTheColoursOfAWholeDecode)
+{
+    using F = QImage;
+    const auto im = [](const char* into, QStringList options = {}) { return options << QLatin1String(into); };
+    const struct {
+        const char* file;
+        const char* kind;
+        QImage::Format pixels;
+        const char* qtWrites;  // else ImageMagick with `imageMagick`
+        QStringList imageMagick;
+        QImage::Format decodesAs;
+    } cases[] = {
+        {"png", "1-bit palette", F::Format_Mono, "PNG", {}, F::Format_Mono},
+        {"png", "8-bit palette", F::Format_Indexed8, "PNG", {}, F::Format_Indexed8},
+        {"png", "grey", F::Format_Grayscale8, "PNG", {}, F::Format_Grayscale8},
+        {"png", "16-bit grey", F::Format_Grayscale16, "PNG", {}, F::Format_Grayscale16},
+        {"png", "true colour", F::Format_RGB32, "PNG", {}, F::Format_RGB32},
+        {"png", "alpha", F::Format_ARGB32, "PNG", {}, F::Format_ARGB32},
+        {"png", "16-bit colour, alpha", F::Format_RGBA64, "PNG", {}, F::Format_RGBA64},
+        {"bmp", "1-bit palette", F::Format_Mono, "BMP", {}, F::Format_Mono},
+        {"bmp", "4-bit palette", F::Format_Indexed8, nullptr, im("BMP3:-", {"-colors", "16", "-type", "Palette"}),
+         F::Format_Indexed8},
+        {"bmp", "8-bit palette", F::Format_Indexed8, "BMP", {}, F::Format_Indexed8},
+        {"bmp", "8-bit RLE", F::Format_Indexed8, nullptr, im("BMP3:-", {"-type", "Palette"}), F::Format_Indexed8},
+        {"bmp", "16-bit", F::Format_RGB32, nullptr, im("BMP:-", {"-define", "bmp:subtype=RGB565"}), F::Format_RGB32},
+        {"bmp", "true colour", F::Format_RGB32, "BMP", {}, F::Format_RGB32},
+        {"gif", "1-bit palette", F::Format_Mono, nullptr, im("GIF:-"), F::Format_RGB32},
+        {"gif", "4-bit palette", F::Format_Indexed8, nullptr, im("GIF:-", {"-colors", "16"}), F::Format_RGB32},
+        {"gif", "8-bit palette", F::Format_Indexed8, nullptr, im("GIF:-"), F::Format_RGB32},
+        {"gif", "transparent", F::Format_ARGB32, nullptr, im("GIF:-"), F::Format_ARGB32},
+        {"jpg", "grey", F::Format_Grayscale8, "JPEG", {}, F::Format_Grayscale8},
+        {"jpg", "true colour", F::Format_RGB32, "JPEG", {}, F::Format_RGB32},
+        {"jpg", "progressive", F::Format_RGB32, "JPEG progressive", {}, F::Format_RGB32},
+        {"jpg", "CMYK", F::Format_RGB32, nullptr, im("JPEG:-", {"-colorspace", "CMYK"}), F::Format_RGB32},
+        {"ico", "alpha", F::Format_ARGB32, "ICO", {}, F::Format_ARGB32_Premultiplied},
+        {"ico", "4-bit palette", F::Format_Indexed8, nullptr, im("ICO:-", {"-colors", "16"}),
+         F::Format_ARGB32_Premultiplied},
+    };
+    testing_support::TempWorkDir dir;
+    QStringList unchecked;
+    for (const auto& c : cases)
+        for (const QSize size : {QSize(250, 190), QSize(1050, 1000)}) {
+            if (QByteArray(c.file) == "ico" && size.width() > 256)
+                continue;  // an icon holds at most 256 x 256 pixels
+            const QString name =
+                QStringLiteral("%1 %2 x %3.%4").arg(c.kind).arg(size.width()).arg(size.height()).arg(c.file);
+            SCOPED_TRACE(name.toStdString());
+            const QImage pixels = quadrants(size.width(), size.height(), c.pixels);
+            const QByteArray bytes = c.qtWrites ? encode(pixels, QByteArray(c.qtWrites).split(' ').first(), 90,
+                                                         QByteArray(c.qtWrites).contains(' '))
+                                                : convertWithImageMagick(encode(pixels, "PNG"), c.imageMagick);
+            if (bytes.isEmpty()) {
+                unchecked << name;
+                continue;
+            }
+            dir.write(name, bytes);
+            const QImage whole(dir.file(name));
+            ASSERT_EQ(whole.format(), c.decodesAs);
+            const QImage reference = whole.convertToFormat(QImage::Format_ARGB32);
+            const Picture picture = Picture::load(dir.file(name));
+
+            // Views as (dots per unit, target): a 160 x 120 window, then a 240 x 240 page in twips.
+            const QSizeF natural(size);
+            const double fit = std::min(160 / natural.width(), 120 / natural.height());
+            const auto around = [&](double zoom, double x, double y) {
+                return QRectF(QPointF(80 - x * natural.width() * zoom, 60 - y * natural.height() * zoom),
+                              natural * zoom);
+            };
+            QList<QPair<double, QRectF>> views{{1, QRectF(QPointF(0, 0), natural * fit)}};
+            for (double zoom = fit * 1.25; zoom < 2.5; zoom *= 1.25)
+                views.append({1, around(zoom, 0.4, 0.6)});
+            for (const QPointF at : {QPointF(0.15, 0.15), QPointF(0.85, 0.2), QPointF(0.8, 0.85), QPointF(0.2, 0.8)})
+                views.append({1, around(std::max(fit * 2, 0.3), at.x(), at.y())});
+            const QSizeF twips = picture.naturalTwips();
+            for (const double dotsPerTwip : {300.0 / 1440, 300.0 / 1440 / 5})
+                views.append({dotsPerTwip, QRectF(QPointF(-twips.width() * 0.3, -twips.height() * 0.25), twips)});
+            for (int i = 0; i < views.size(); ++i) {
+                SCOPED_TRACE(testing::Message() << "view " << i << " (fitted, zoomed, scrolled, printed)");
+                const double dotsPerUnit = views[i].first;
+                const QRectF target = views[i].second;
+                const auto drawn = [&](const std::function<void(QPainter&)>& draw) {
+                    QImage canvas(dotsPerUnit == 1 ? QSize(160, 120) : QSize(240, 240),
+                                  QImage::Format_ARGB32_Premultiplied);
+                    canvas.fill(Qt::white);
+                    QPainter painter(&canvas);
+                    painter.scale(dotsPerUnit, dotsPerUnit);
+                    painter.setClipRect(QRectF(QPointF(0, 0), QSizeF(canvas.size()) / dotsPerUnit));
+                    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+                    draw(painter);
+                    return canvas;
+                };
+                const QImage expected = drawn([&](QPainter& p) { p.drawImage(target, reference); });
+                const QImage seen = drawn([&](QPainter& p) { picture.draw(p, target); });
+                EXPECT_LE(mismatchedShare(seen, expected, 24), 0.005);
+                if (i == 0) {  // the pixels made ready for a fitted picture
+                    const QImage ready = picture.image(target.size().toSize());
+                    EXPECT_LE(mismatchedShare(drawn([&](QPainter& p) { p.drawImage(target, ready); }), expected, 24),
+                              0.005);
+                }
+            }
+        }
+    if (!unchecked.isEmpty())
+        GTEST_SKIP() << "ImageMagick's convert (/usr/bin/convert) is missing or failed; not checked: "
+                     << unchecked.join(QStringLiteral(", ")).toStdString();
+}
 
 TEST(LargePictures, SixThousandSquareLoadsZoomsFarInAndPrints)
 {
