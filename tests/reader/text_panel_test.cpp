@@ -94,6 +94,12 @@ TEST_F(ReaderTest, TextBackgroundTakesTheChosenColourOrKeepsItsOwn)
 TEST_F(ReaderTest, PrintingGivesThePictureFileAtItsSizeTimesThePrintScale)
 {
     makeBook(2);
+    // A scan that declares 300 dpi prints as large as the screen shows it unstretched.
+    QImage scan(pictureWidth(1), 60, QImage::Format_RGB32);
+    scan.fill(Qt::darkCyan);
+    scan.setDotsPerMeterX(11811);
+    scan.setDotsPerMeterY(11811);
+    ASSERT_TRUE(scan.save(dir.file("p1.png")));
     start();
     // Two zoom steps: the print takes the picture file, not the view.
     w->menuPicLarge->trigger();

@@ -12,37 +12,16 @@ namespace platform {
 
 namespace {
 
-constexpr double kMetresPerInch = 0.0254;
-
-// A file that declares fewer dots than one a millimetre, or more than ten
-// thousand an inch, declares no real resolution (some writers put 1 there).
-constexpr int kMinDotsPerMetre = 1000;
-constexpr int kMaxDotsPerMetre = 400000;
-
-bool isMetafile(const Picture& picture)
-{
-    const QByteArray format = picture.format();
-    return format == "wmf" || format == "emf";
-}
-
-// The resolution a raster file declares comes with its pixels; a small decode
-// carries it as well as a full one.
+// The picture as the screen shows it with stretching off: its pixels at the
+// screen's twips a pixel (a metafile at its own frame). The resolution a file
+// declares is ignored here as on screen, so the print matches what the reader
+// sees, times the print scale.
 QSizeF sizeOnPaperTwips(const Picture& picture)
 {
-    if (isMetafile(picture))
-        return picture.naturalTwips();
-    const QImage decoded = picture.image(QSize(16, 16));
-    if (decoded.isNull())
+    const QSizeF natural = picture.naturalTwips();
+    if (natural.isEmpty())
         throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
-    const int x = decoded.dotsPerMeterX();
-    const int y = decoded.dotsPerMeterY();
-    const auto plausible = [](int dpm) { return dpm >= kMinDotsPerMetre && dpm <= kMaxDotsPerMetre; };
-    if (!plausible(x) || !plausible(y))
-        return picture.naturalTwips();
-    // Measured on the file's own pixels: a picture decoded smaller is still that large.
-    const QSize pixels = picture.naturalPixels();
-    return QSizeF(pixels.width() / (x * kMetresPerInch) * kTwipsPerInch,
-                  pixels.height() / (y * kMetresPerInch) * kTwipsPerInch);
+    return natural;
 }
 
 QString cannotPrint(const QPrinter& printer)

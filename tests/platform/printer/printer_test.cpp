@@ -67,7 +67,7 @@ int countBlue(const QImage& page)
 
 } // namespace
 
-TEST(Printer, PrintsPicturesAtTheirSizeOnPaperTimesTheZoom)
+TEST(Printer, PrintsPicturesAtTheirNaturalSizeTimesTheZoom)
 {
     testing_support::TempWorkDir dir;
     const double screenInchesPerPixel = platform::twipsPerPixel() / platform::kTwipsPerInch;
@@ -75,14 +75,18 @@ TEST(Printer, PrintsPicturesAtTheirSizeOnPaperTimesTheZoom)
         const char* name;
         std::function<QString()> file;
         int zoom;
-        QSizeF inches;  // on paper at 100 %
+        QSizeF inches;  // on paper at 100 %: as on screen unstretched, whatever the file declares
         bool runsPastThePage = false;
     };
     const Case cases[] = {
-        {"96 dpi png", [&] { return save(dir, halves(240, 120, 3780), "a.png"); }, 100, {2.5, 1.25}},
-        {"96 dpi png at 150 %", [&] { return save(dir, halves(240, 120, 3780), "a.png"); }, 150, {2.5, 1.25}},
-        {"72 dpi jpeg at 50 %", [&] { return save(dir, halves(144, 72, 2835), "b.jpg"); }, 50, {2, 1}},
-        {"300 dpi bmp", [&] { return save(dir, halves(600, 300, 11811), "c.bmp"); }, 100, {2, 1}},
+        {"96 dpi png", [&] { return save(dir, halves(240, 120, 3780), "a.png"); }, 100,
+         QSizeF(240, 120) * screenInchesPerPixel},
+        {"96 dpi png at 150 %", [&] { return save(dir, halves(240, 120, 3780), "a.png"); }, 150,
+         QSizeF(240, 120) * screenInchesPerPixel},
+        {"72 dpi jpeg at 50 %", [&] { return save(dir, halves(144, 72, 2835), "b.jpg"); }, 50,
+         QSizeF(144, 72) * screenInchesPerPixel},
+        {"300 dpi bmp", [&] { return save(dir, halves(600, 300, 11811), "c.bmp"); }, 100,
+         QSizeF(600, 300) * screenInchesPerPixel},
         {"bmp without a resolution",
          [&] {
              const QString path = save(dir, halves(192, 96, 3780), "d.bmp");
