@@ -47,14 +47,10 @@ QList<QSize> pdfImageSizes(const QByteArray& pdf)
 
 // The share of the pixels inside areas of one colour (away from edges, which
 // two ways of scaling blend differently) that differ from the reference by
-// more than `tolerance` in a channel; 1 when under a quarter of the pixels
-// lie inside such areas.
+// more than `tolerance` in a colour channel (both are drawn over white); 1
+// when under a quarter of the pixels lie inside such areas.
 double mismatchedShare(const QImage& seen, const QImage& reference, int tolerance)
 {
-    const auto close = [](QRgb a, QRgb b, int t) {
-        return std::abs(qRed(a) - qRed(b)) <= t && std::abs(qGreen(a) - qGreen(b)) <= t
-               && std::abs(qBlue(a) - qBlue(b)) <= t && std::abs(qAlpha(a) - qAlpha(b)) <= t;
-    };
     const auto at = [](const QImage& image, int x, int y) {
         return reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
     };
@@ -62,11 +58,11 @@ double mismatchedShare(const QImage& seen, const QImage& reference, int toleranc
     int mismatched = 0;
     for (int y = 2; y < reference.height() - 2; ++y)
         for (int x = 2; x < reference.width() - 2; ++x) {
-            const QRgb r = at(reference, x, y);
-            if (close(r, at(reference, x - 2, y), 6) && close(r, at(reference, x + 2, y), 6)
-                && close(r, at(reference, x, y - 2), 6) && close(r, at(reference, x, y + 2), 6)) {
+            const QColor r = QColor::fromRgba(at(reference, x, y));
+            if (near(at(reference, x - 2, y), r, 6) && near(at(reference, x + 2, y), r, 6)
+                && near(at(reference, x, y - 2), r, 6) && near(at(reference, x, y + 2), r, 6)) {
                 ++inside;
-                mismatched += !close(at(seen, x, y), r, tolerance);
+                mismatched += !near(at(seen, x, y), r, tolerance);
             }
         }
     return inside * 4 < reference.width() * reference.height() ? 1.0 : double(mismatched) / inside;
