@@ -4,6 +4,7 @@
 #include "platform/core/file_write.h"
 #include "platform/core/regular_file.h"
 #include "platform/text/codepage.h"
+#include "platform/text/encoding_guess.h"
 #include "platform/text/file_errors.h"
 
 #include <QFile>
@@ -21,46 +22,6 @@ QString decodeAnsi(const QByteArray& bytes)
 QByteArray encodeAnsi(const QString& text)
 {
     return codepage::encodeGb18030(text);
-}
-
-namespace {
-
-bool hasNonAscii(const QByteArray& bytes)
-{
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    return false;
-}
-
-} // namespace
-
-namespace {
-// Chinese in UTF-8 takes three bytes a character, so its lead bytes are 0xE0 or above.
-bool hasLongUtf8Sequence(const QByteArray& bytes)
-{
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0xE0)
-            return true;
-    return false;
-}
-
-// Every byte pair a well-formed GBK double-byte character.
-bool isWellFormedGbk(const QByteArray& bytes)
-{
-    const int n = static_cast<int>(bytes.size());
-    for (int i = 0; i < n; ++i) {
-        const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80)
-            continue;
-        if (b == 0x80 || b == 0xFF || i + 1 >= n)
-            return false;
-        const unsigned char t = static_cast<unsigned char>(bytes[++i]);
-        if (t < 0x40 || t == 0x7F || t == 0xFF)
-            return false;
-    }
-    return true;
-}
 }
 
 namespace {
@@ -94,12 +55,7 @@ QString decodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding
 // Whether the bytes (after any byte-order mark) are to be read as UTF-8.
 bool readAsUtf8(const QByteArray& bytes)
 {
-    if (bytes.startsWith(kUtf8Mark))
-        return true;
-    // Short GBK text can be valid UTF-8 by accident ("页" is D2 B3, a two-byte
-    // sequence): such text, with no three-byte sequence, stays GBK when it is valid GBK.
-    return hasNonAscii(bytes) && QByteArrayView(bytes).isValidUtf8()
-        && (hasLongUtf8Sequence(bytes) || !isWellFormedGbk(bytes));
+    return bytes.startsWith(kUtf8Mark) || looksLikeUtf8(bytes);
 }
 }
 

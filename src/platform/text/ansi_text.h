@@ -13,8 +13,9 @@ QString decodeAnsi(const QByteArray& bytes);
 QByteArray encodeAnsi(const QString& text);
 
 // A text file as the user's editor left it: a UTF-16 byte-order mark (either
-// order) means UTF-16; a UTF-8 byte-order mark, or valid UTF-8 that holds
-// non-ASCII bytes, means UTF-8; anything else is GBK.
+// order) means UTF-16; a UTF-8 byte-order mark means UTF-8; without a mark,
+// bytes that are valid UTF-8 and read as more plausible Chinese that way than
+// as GBK (looksLikeUtf8) are UTF-8; anything else is GBK.
 QString decodeTextFile(const QByteArray& bytes);
 
 // The largest text file read: no page text comes near it.

@@ -6,14 +6,73 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <random>
 
 using namespace platform;
 
-// GBK text that happens to be valid UTF-8 must still read as GBK: every
-// Chinese character in UTF-8 takes three bytes, which such text never has.
+// GB2312's hanzi of rows `first` to `last` by the GBK decoder: B0-D7 is the first level, D8-F7 the second.
+static QString gb2312Hanzi(int first, int last)
+{
+    QByteArray pairs;
+    for (int cell = 0; cell < (last - first + 1) * 94; ++cell)
+        pairs.append(char(first + cell / 94)).append(char(0xa1 + cell % 94));
+    QString hanzi = decodeAnsi(pairs);
+    hanzi.removeIf([](QChar c) { return c.category() != QChar::Letter_Other; });  // GB2312's empty cells
+    return hanzi;
+}
+
+// Random characters of the pool; with `alsoUtf8`, only those that keep the GBK bytes valid UTF-8 (or
+// a beginning of it), where the two readings compete. A trail F4 wants 80-8F next: a dead end.
+static QString randomName(std::mt19937& rng, const QString& pool, int length, bool alsoUtf8)
+{
+    const auto canEndValid = [](const QByteArray& b) {
+        return QByteArrayView(b).isValidUtf8() || QByteArrayView(b + "\x80").isValidUtf8() || QByteArrayView(b + "\x80\x80").isValidUtf8()
+            || QByteArrayView(b + "\x80\x80\x80").isValidUtf8() || QByteArrayView(b + "\xa0\x80").isValidUtf8() || QByteArrayView(b + "\xa0\x80\x80").isValidUtf8();
+    };
+    QString name;
+    for (int misses = 0; name.size() < length || (alsoUtf8 && !encodeAnsi(name).isValidUtf8());) {
+        const QString longer = name + pool.at(rng() % pool.size());
+        misses = !alsoUtf8 || canEndValid(encodeAnsi(longer)) ? 0 : misses + 1;
+        name = misses ? name : longer;
+        if (name.size() > length + 8 || misses > 1000)
+            name.clear();
+    }
+    return name;
+}
+
+// The builder writes the catalogue, the reader reads it: titles of GB2312's hanzi read back as written,
+// also when their GBK bytes are valid UTF-8 too (时瘛唤, where 瘛 is of the second level).
+TEST(EncodingGuess, CataloguesOfRandomGb2312TitlesReadBackAsWritten)
+{
+    const QString level1 = gb2312Hanzi(0xb0, 0xd7), both = level1 + gb2312Hanzi(0xd8, 0xf7);
+    const unsigned seed = qEnvironmentVariableIsSet("AURELIS_ENCODING_SEED")
+                              ? qEnvironmentVariableIntValue("AURELIS_ENCODING_SEED") : std::random_device()();
+    std::cout << "seed " << seed << " (AURELIS_ENCODING_SEED repeats it)" << std::endl;
+    std::mt19937 rng(seed);
+    testing_support::TempWorkDir dir;
+    int alsoUtf8 = 0;
+    for (int k = 0; k < 120; ++k) {  // each write waits for the disk: few catalogues, more rows
+        QStringList lines;
+        for (int row = 0; row <= k % 7; ++row) {
+            const QString title = randomName(rng, k % 2 ? both : level1, 1 + int(rng() % 6), k % 4 < 2);
+            lines << title + u'-' + title + QStringLiteral(".jpg-") + title + QStringLiteral(".rtf");
+        }
+        writeAnsiLines(dir.file(QStringLiteral("docitem.txt")), lines);
+        alsoUtf8 += dir.read(QStringLiteral("docitem.txt")).isValidUtf8();
+        AnsiTextReader reader = AnsiTextReader::open(dir.file(QStringLiteral("docitem.txt")), false);
+        QStringList read;
+        while (!reader.atEndOfLine())
+            read << reader.readLine();
+        ASSERT_EQ(read.join(u'|').toStdString(), lines.join(u'|').toStdString()) << "seed " << seed << ", catalogue " << k;
+    }
+    EXPECT_GT(alsoUtf8, 40) << "too few catalogues where the two readings compete";
+}
+
+// GBK text that happens to be valid UTF-8 must still read as GBK.
 TEST(EncodingGuess, ShortGbkThatLooksLikeUtf8StaysGbk)
 {
-    for (const QString& text : {QStringLiteral("页1-p1.png-t1.txt"), QStringLiteral("页"),
+    for (const QString& text : {QStringLiteral("页1-p1.png-t1.txt"), QStringLiteral("页"), QStringLiteral("时瘛唤"),
                                 QStringLiteral("页3-x.png-y.txt\r\n页4-a-b\r\n")}) {
         const QByteArray gbk = encodeAnsi(text);
         ASSERT_TRUE(QString::fromUtf8(gbk).toUtf8() == gbk) << "the case must be valid UTF-8 to mean anything";
@@ -23,10 +82,30 @@ TEST(EncodingGuess, ShortGbkThatLooksLikeUtf8StaysGbk)
 
 TEST(EncodingGuess, RealUtf8StillReadsAsUtf8)
 {
-    for (const QString& text : {QStringLiteral("江南园林-a.jpg-b.rtf"), QStringLiteral("页"),
-                                QStringLiteral("Café 页")}) {
-        EXPECT_EQ(decodeTextFile(text.toUtf8()), text) << text.toStdString();
+    for (const QString& text :
+         {QStringLiteral("江南园林-a.jpg-b.rtf"), QStringLiteral("页"), QStringLiteral("Café 页"), QStringLiteral("中文"),
+          QStringLiteral("第一页"), QStringLiteral("Chapter 1 第一章"), QStringLiteral("《孙子兵法》全注全译"),
+          QStringLiteral("学而时习之，不亦说乎？有朋自远方来，不亦乐乎？"),
+          QStringLiteral("第一页-图1.jpg-说明1.rtf\r\n第二页-图2.jpg-说明2.rtf\r\n"),
+          QStringLiteral("“鹅，鹅，鹅，曲项向天歌。”——骆宾王《咏鹅》")})
+        EXPECT_EQ(decodeTextFile(text.toUtf8()).toStdString(), text.toStdString());
+    // Random texts of 1-12 common hanzi among ASCII and Chinese punctuation. A few of two to four
+    // hanzi are, byte for byte, GB2312 hanzi in GBK too (UTF-8 山水 is GBK 灞辨按) and read so.
+    const QString common = gb2312Hanzi(0xb0, 0xd7), others = QStringLiteral("，。、：？！《》“”- a1.\r\n");
+    std::mt19937 rng(2003);
+    int misread = 0;
+    for (int k = 0; k < 4000; ++k) {
+        QString text;
+        for (int hanzi = 0; hanzi <= k % 12;) {
+            const bool isHanzi = rng() % 3;
+            text += isHanzi ? common.at(rng() % common.size()) : others.at(rng() % others.size());
+            hanzi += isHanzi;
+        }
+        const bool asUtf8 = decodeTextFile(text.toUtf8()) == text;
+        ASSERT_TRUE(asUtf8 || k % 12 < 4) << text.toStdString();
+        misread += !asUtf8;
     }
+    EXPECT_LE(misread, 40);  // of the 1,336 texts of up to four hanzi: 3%
     EXPECT_EQ(decodeTextFile("\xef\xbb\xbf" + QStringLiteral("Café").toUtf8()), QStringLiteral("Café"));
     // Without a mark, text of two-byte UTF-8 sequences only is also well-formed GBK; for
     // this Chinese program GBK is the likelier reading.
