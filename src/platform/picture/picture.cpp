@@ -66,26 +66,32 @@ int toPixels(double twips)
 
 qint64 area(const QSize& s) { return qint64(s.width()) * s.height(); }
 
+bool isTrueColour(const QImage& image)
+{
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
+}
+
 // Qt shrinks any pixel format smoothly, but hands a palette, grey or 16-bit
 // picture back in its own format, with a palette of its choosing: one bit
 // comes back black and white. Scaling works on 32-bit pixels instead.
 QImage trueColour(const QImage& image)
 {
-    if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied)
+    if (isTrueColour(image))
         return image;
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                          : QImage::Format_RGB32);
 }
 
 // `rect` of `image`, smoothly scaled to `size`, in 32-bit pixels. A large
-// shrink first averages bands of whole rows into one row each, so that a
-// huge picture of few bits a pixel is never converted whole: a fitted
-// 10000-pixel scan costs a few megabytes here, not 400.
+// shrink that would need a copy first (a part, or other pixels) averages
+// bands of whole rows into one row each instead, so that a huge picture is
+// never copied whole: a fitted 10000-pixel scan costs a few megabytes here,
+// not 400.
 QImage smoothlyScaled(const QImage& image, const QRect& rect, const QSize& size)
 {
     const int fx = rect.width() / (2 * size.width());
     const int fy = rect.height() / (2 * size.height());
-    if (fx < 2 && fy < 2)
+    if ((rect == image.rect() && isTrueColour(image)) || (fx < 2 && fy < 2))
         return trueColour(rect == image.rect() ? image : image.copy(rect))
             .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QSize reduced(rect.width() / std::max(1, fx), rect.height() / std::max(1, fy));

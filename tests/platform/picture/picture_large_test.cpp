@@ -1,5 +1,6 @@
 // Pictures near the budget: they load, show zoomed far in, and draw at their
-// natural size onto any painter (a page being printed).
+// natural size onto any painter (a page being printed); and large pictures of
+// every pixel kind show the colours of a whole decode.
 #include "picture_test_support.h"
 #include "platform/core/error.h"
 #include "platform/core/program.h"
