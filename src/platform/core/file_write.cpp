@@ -58,8 +58,11 @@ ReplacingFile::ReplacingFile(const QString& target, mode_t mode) : target_(targe
         if (fd_ < 0 && errno != EEXIST)
             break;
     }
-    if (fd_ < 0)
-        throw fileSystemError(errno, QFileInfo(target).absolutePath());
+    if (fd_ < 0) {
+        // The temporary file is new: a name that is not there is the folder.
+        const int err = errno == ENOENT ? ENOTDIR : errno;
+        throw fileSystemError(err, QFileInfo(target).absolutePath());
+    }
     if (keepMode)
         ::fchmod(fd_, existing.st_mode & 07777);
 }
