@@ -5,6 +5,7 @@
 #include "editions/books/book.h"
 #include "platform/core/error.h"
 #include "platform/core/listview.h"
+#include "platform/core/outer_geometry.h"
 #include "platform/core/program.h"
 #include "platform/core/scrollbar.h"
 #include "platform/picture/picture.h"
@@ -76,8 +77,9 @@ void frmmain::createBuiltInBook()
 void frmmain::titleStartUp()
 {
     const QSizeF screen = platform::screenSizeTwips();
-    // The design position: the screen's top left corner. The window is not centred.
-    move(0, 0);
+    // The design position: the screen's top left corner, frame and caption
+    // included, so the window covers the whole screen. It is not centred.
+    outer_->placeFrameAt(QPoint(0, 0));
     platform::runSteps({
         [&] { menuTextLarge_Click(); },
         [&] { menuHelp_Click(); },

@@ -25,19 +25,26 @@ QPoint centredFramePosition(const QSize& outer, const QRect& screen)
 std::optional<FrameCorrection> correctForFrame(const OuterRequest& request, const QSize& client,
                                                const QMargins& frame)
 {
-    if (frame == request.frame || client != request.client)
+    if (frame == request.frame)
         return std::nullopt;
-    if (!request.width && !request.height && !request.centredOn)
+    // A window manager may fit a window to the screen as it frames it: its size is
+    // then the manager's, but a frame put at a point still goes back there.
+    const bool sizeIsOurs = client == request.client;
+    if (!sizeIsOurs && !request.frameAt)
+        return std::nullopt;
+    if (!request.width && !request.height && !request.centredOn && !request.frameAt)
         return std::nullopt;
     QSize outer = client.grownBy(frame);
-    if (request.width)
+    if (sizeIsOurs && request.width)
         outer.setWidth(*request.width);
-    if (request.height)
+    if (sizeIsOurs && request.height)
         outer.setHeight(*request.height);
     FrameCorrection fix;
     fix.client = clientSizeFor(outer, frame);
     if (request.centredOn)
         fix.framePosition = centredFramePosition(fix.client.grownBy(frame), *request.centredOn);
+    else if (request.frameAt)
+        fix.framePosition = request.frameAt;
     return fix;
 }
 
@@ -85,7 +92,16 @@ void OuterGeometry::setOuterHeight(int pixels)
 void OuterGeometry::centreOn(const QRect& screen)
 {
     request_.centredOn = screen;
+    request_.frameAt.reset();
     window_->move(centredFramePosition(outerSize(), screen));
+    remember();
+}
+
+void OuterGeometry::placeFrameAt(const QPoint& point)
+{
+    request_.frameAt = point;
+    request_.centredOn.reset();
+    window_->move(point);
     remember();
 }
 
@@ -99,8 +115,15 @@ void OuterGeometry::frameMayHaveChanged()
     if (!fix)
         return;
     window_->resize(fix->client);
-    if (fix->framePosition)
-        window_->move(*fix->framePosition);
+    if (fix->framePosition) {
+        // The client's own position, worked out from the frame just read: the
+        // widget's idea of its frame may not have caught up yet, and a move by
+        // frame position would then put the client where the frame should be.
+        if (QWindow* handle = window_->windowHandle())
+            handle->setPosition(*fix->framePosition + QPoint(now.left(), now.top()));
+        else
+            window_->move(*fix->framePosition);
+    }
     request_.frame = now;
     request_.client = window_->size();
 }

@@ -25,6 +25,7 @@ struct OuterRequest {
     std::optional<QRect> centredOn; // the screen the window was centred on at that size
     QMargins frame;                 // the frame the client size was worked out with
     QSize client;                   // the client size that gave
+    std::optional<QPoint> frameAt = std::nullopt;  // where the frame's top-left corner was put
 };
 
 // The client size that gives an outer size with a frame; never below one pixel.
@@ -39,7 +40,8 @@ struct FrameCorrection {
 
 // What the window must do now that its frame is `frame` and its client `client`.
 // Nothing when the frame is the one the size was worked out with, when nothing was
-// asked, or when the client is no longer what the program set (the user resized it).
+// asked, or when the client is no longer what the program set (the user or the
+// window manager resized it; a frame put at a point is still put back there).
 std::optional<FrameCorrection> correctForFrame(const OuterRequest& request, const QSize& client,
                                                const QMargins& frame);
 
@@ -60,6 +62,9 @@ public:
     // Puts the window, at its current outer size, in the middle of the screen,
     // and keeps it there when the frame turns out different.
     void centreOn(const QRect& screen);
+    // Puts the frame's top-left corner (the caption's, not the client's) at the
+    // point, and keeps it there when the frame turns out different.
+    void placeFrameAt(const QPoint& point);
 
     // Corrects the size and position if the frame is no longer the one they were set
     // with. The platform window's moves, resizes and exposures call it.

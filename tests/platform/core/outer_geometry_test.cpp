@@ -37,6 +37,10 @@ TEST(OuterGeometry, CorrectionOnceTheFrameIsKnown)
          QPoint(507, 367)},
         {"larger than the screen keeps the title bar on it", {1100, 800, screen, none, {1100, 800}}, {1100, 800},
          openbox, QSize(1098, 775), QPoint(0, 0)},
+        {"caption put at the corner", {1024, 768, {}, none, {1024, 768}, QPoint(0, 0)}, {1024, 768}, openbox,
+         QSize(1022, 743), QPoint(0, 0)},
+        {"fitted to the screen by the manager, the caption still goes to the corner",
+         {1024, 768, {}, none, {1024, 768}, QPoint(0, 0)}, {1022, 743}, openbox, QSize(1022, 743), QPoint(0, 0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,7 +86,8 @@ TEST(OuterGeometry, AWindowFramedAfterItsFirstShowGetsTheOuterSizeAskedFor)
     frameNews();
     EXPECT_EQ(outer.outerSize(), QSize(1017, 735));
     EXPECT_EQ(window.size(), QSize(1015, 710));
-    EXPECT_EQ(window.pos(), QPoint(4, 17));
+    // The client stands inside a frame centred at (4, 17).
+    EXPECT_EQ(window.geometry().topLeft(), QPoint(4, 17) + QPoint(1, 20));
 
     // Once the user has sized the window, a new frame leaves it alone.
     window.resize(700, 500);
