@@ -97,6 +97,9 @@ FrmReadTxt::FrmReadTxt(VoiceFactory voiceFactory, QWidget* parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
+    // Its size is fixed: a maximise button would offer what it cannot do.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(platform::twipsToPixels(6945), platform::twipsToPixels(4830));
     createControls();
     Form_Load();

@@ -88,6 +88,7 @@ TEST(FrmReadTxt, ControlsHaveTheirDesignPropertiesAndTabOrder)
     FrmReadTxt& f = *d.form;
     auto px = [](double twips) { return platform::twipsToPixels(twips); };
     EXPECT_EQ(f.size(), QSize(px(6945), px(4830)));
+    EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint) << "a fixed size cannot be maximised";
     EXPECT_EQ(f.MainTxtBox->geometry(), QRect(px(0), px(0), px(6960), px(2676)));
     EXPECT_EQ(f.Frame1->geometry(), QRect(px(84), px(2688), px(5220), px(1935)));
     EXPECT_EQ(f.SpeakBtn->geometry(), QRect(px(5628), px(2844), px(1125), px(350)));

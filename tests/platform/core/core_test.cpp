@@ -120,6 +120,21 @@ TEST(MessageBox, AYesNoQuestionWaitsForAnAnswerAndShowsItsWholeTitle)
     });
     EXPECT_EQ(msgBox(QStringLiteral("是否用文字文件名作为目录名?"), MsgButtons::YesNo, title), MsgResult::No);
     EXPECT_TRUE(looked);
+
+    // A short text under the program's title: the title still shows whole.
+    int width = 0;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QMessageBox*>(top); b && b->isVisible()) {
+                width = b->width();
+                b->button(QMessageBox::Ok)->click();
+            }
+    });
+    setDefaultMsgTitle(QStringLiteral("Aurelis 2003"));
+    msgBox(QStringLiteral("停止朗读请稍候！"));
+    QFont caption = QApplication::font("QMdiSubWindowTitleBar");
+    caption.setBold(true);
+    EXPECT_GE(width, QFontMetrics(caption).horizontalAdvance(QStringLiteral("Aurelis 2003")) + 60);
 }
 
 TEST(MessageBox, RecordersNestAndDefaultToTheFirstButton)
