@@ -7,10 +7,14 @@ namespace platform {
 
 void substituteWindowsFonts()
 {
-    const QStringList song = {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
-                              QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Serif CJK SC")};
-    const QStringList li = {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW"),
-                            QStringLiteral("WenQuanYi Zen Hei")};
+    // The Chinese faces' Latin letters are all of one width, a typewriter's
+    // ("Ctr1+P"): a proportional serif face goes first for Latin text, and the
+    // characters it lacks come from the Chinese face after it.
+    const QStringList latinSerif = {QStringLiteral("Nimbus Roman"), QStringLiteral("DejaVu Serif")};
+    const QStringList song = latinSerif + QStringList{QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
+                                                      QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Serif CJK SC")};
+    const QStringList li = latinSerif + QStringList{QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW"),
+                                                    QStringLiteral("WenQuanYi Zen Hei")};
     QFont::insertSubstitutions(QStringLiteral("宋体"), song);
     QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
     QFont::insertSubstitutions(QStringLiteral("新宋体"), song);

@@ -13,7 +13,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -230,6 +233,32 @@ TEST(ListView, RowsByPositionWithSubItems)
     EXPECT_THROW(lv.rowText(5), Error);
     lv.clearColumns();
     EXPECT_EQ(lv.columnCount(), 0);
+}
+
+TEST(ChineseEnvironment, LatinLettersInTheChineseFacesAreProportionalAndHanziChinese)
+{
+    for (const char* family : {"宋体", "隶书"}) {
+        SCOPED_TRACE(family);
+        QFont font(QString::fromUtf8(family));
+        font.setPointSizeF(10.5);
+        QTextLayout layout(QStringLiteral("Ctrl+P iiii WWWW 中文说明"), font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        QString latinFace, hanziFace;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            const QRawFont raw = run.rawFont();
+            if (raw.supportsCharacter(QChar(u'W')) && run.glyphIndexes().size() >= 6)
+                latinFace = raw.familyName();
+            else if (raw.supportsCharacter(QChar(u'中')))
+                hanziFace = raw.familyName();
+        }
+        ASSERT_FALSE(hanziFace.isEmpty()) << "the hanzi are drawn from a face that has them";
+        EXPECT_NE(latinFace, hanziFace) << "Latin letters come from a Latin face";
+        const QFontMetricsF metrics(font);
+        EXPECT_LT(metrics.horizontalAdvance(QStringLiteral("iiii")), 0.6 * metrics.horizontalAdvance(QStringLiteral("WWWW")))
+            << "a typewriter face gives i and W one width";
+    }
 }
 
 TEST(ChineseEnvironment, StandardButtonsReadAsOnAChineseSystem)
