@@ -104,9 +104,9 @@ TEST_F(ReaderTest, WindowFramedAfterItsFirstShowEndsAtTheSizeAskedForAndCentred)
     EXPECT_NEAR(m.height, 11520 - 500, tpp);
     EXPECT_NEAR(w->width() * tpp, 15260 - 2 * tpp, tpp);
     EXPECT_NEAR(w->height() * tpp, 11020 - 25 * tpp, tpp);
-    // Centred, so the frame stays on the screen.
-    EXPECT_NEAR(w->pos().x() * tpp, 50, tpp);
-    EXPECT_NEAR(w->pos().y() * tpp, 250, tpp);
+    // Centred, so the frame stays on the screen: the client stands inside it.
+    EXPECT_NEAR(w->geometry().x() * tpp, 50 + 1 * tpp, tpp);
+    EXPECT_NEAR(w->geometry().y() * tpp, 250 + 20 * tpp, tpp);
     // And laid out for the corrected size.
     EXPECT_NEAR(w->geometryTwips().list.height, m.height * 2.6f / 5.5f, 0.5);
     EXPECT_NEAR(w->geometryTwips().panel.height, m.scaleHeight - 1.2f * m.statusHeight, 0.5);
