@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -92,8 +93,19 @@ void setScreenSizeOverride(const QSizeF& twips) { g_screenOverride = twips; }
 
 QString helperProgramPath(const QString& name)
 {
-    const QString folder = g_helperFolder.isEmpty() ? QCoreApplication::applicationDirPath() : g_helperFolder;
-    return QDir(folder).filePath(name);
+    if (!g_helperFolder.isEmpty())
+        return QDir(g_helperFolder).filePath(name);
+    // Installed, the helpers keep to the package's own folder, off PATH; in the
+    // build tree they lie beside the programs. Both are found from the
+    // program's own folder only, never by a search.
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+#ifdef AURELIS_BIN_TO_HELPER
+    const QString installed =
+        QDir::cleanPath(programFolder.filePath(QStringLiteral(AURELIS_BIN_TO_HELPER "/") + name));
+    if (QFileInfo(installed).isExecutable())
+        return installed;
+#endif
+    return programFolder.filePath(name);
 }
 
 void setHelperProgramFolder(const QString& folder) { g_helperFolder = folder; }
