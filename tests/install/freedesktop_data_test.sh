@@ -21,7 +21,12 @@ desktop_entries)
     [ -x "$root/bin/$program" ] || fault "$name starts $program, which is not installed"
     icon=$(value Icon "$e")
     [ -f "$root/share/icons/hicolor/scalable/apps/$icon.svg" ] || fault "$name shows icon $icon, which is not installed"
-    [ "$(value Categories "$e")" = "Office;Viewer;" ] || fault "$name: Categories is not Office;Viewer;"
+    # The general reader is a viewer; the title editions are books to learn from.
+    case "$name" in
+      org.aurelis.corvane.desktop) categories="Office;Viewer;" ;;
+      *) categories="Education;Literature;" ;;
+    esac
+    [ "$(value Categories "$e")" = "$categories" ] || fault "$name: Categories is not $categories"
     # The programs speak Chinese; so do their entries.
     for key in Name Comment Keywords; do
       value "$key" "$e" | LC_ALL=C grep -q -P '[\x80-\xff]' || fault "$name: $key has no Chinese"
@@ -39,6 +44,9 @@ metainfo)
     [ "$name" = "$id.metainfo.xml" ] || fault "$name holds the component $id"
     newest=$(grep -o '<release version="[^"]*"' "$m" | head -n 1 | cut -d'"' -f2)
     [ "$newest" = "$version" ] || fault "$name: newest release $newest, the project is at $version"
+    grep -q '<developer id=' "$m" || fault "$name names no developer"
+    # The newest release says what it brings.
+    sed -n '/<release /,/<\/release>/p' "$m" | grep -q '<p' || fault "$name: the release $newest has no notes"
     for binary in $(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$m"); do
       [ -x "$root/bin/$binary" ] || fault "$name provides $binary, which is not installed"
     done
