@@ -134,16 +134,54 @@ QString readPagePlainText(const QString& path)
     return text;
 }
 
+namespace {
+
+// What a page text costs while kept: its characters, and the folded copy
+// when folding changed any.
+qint64 costOf(const PageText& page)
+{
+    qint64 cost = page.text.size() * qint64(sizeof(QChar));
+    if (page.folded.constData() != page.text.constData())
+        cost += page.folded.size() * qint64(sizeof(QChar));
+    return cost;
+}
+
+} // namespace
+
+PageTextCache::PageTextCache(qint64 maxBytes) : maxBytes_(std::max<qint64>(0, maxBytes)) {}
+
+QString PageTextCache::keyOf(const QString& path)
+{
+    // Thirty names linked to one large text are one text to keep, not thirty.
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
+}
+
+void PageTextCache::evictFor(qint64 cost)
+{
+    while (!entries_.isEmpty() && held_ + cost > maxBytes_) {
+        auto oldest = entries_.begin();
+        for (auto it = entries_.begin(); it != entries_.end(); ++it)
+            if (it->lastUse < oldest->lastUse)
+                oldest = it;
+        held_ -= oldest->cost;
+        entries_.erase(oldest);
+    }
+}
+
 std::shared_ptr<const PageText> PageTextCache::text(const QString& path)
 {
     const QFileInfo info(path);
     const qint64 size = info.exists() ? info.size() : -1;
     const qint64 modified = info.exists() ? info.lastModified().toMSecsSinceEpoch() : 0;
+    const QString key = keyOf(path);
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        const auto it = entries_.constFind(path);
-        if (it != entries_.constEnd() && it->size == size && it->modified == modified)
+        const auto it = entries_.find(key);
+        if (it != entries_.end() && it->size == size && it->modified == modified) {
+            it->lastUse = ++uses_;
             return it->text;
+        }
     }
     // Read outside the lock: a slow file must not hold up the other users.
     std::shared_ptr<const PageText> text;
@@ -155,9 +193,19 @@ std::shared_ptr<const PageText> PageTextCache::text(const QString& path)
     } catch (const platform::Error&) {
         // Unreadable now; kept as such until the file changes.
     }
+    const qint64 cost = text ? costOf(*text) : 0;
     std::lock_guard<std::mutex> lock(mutex_);
     ++reads_;
-    entries_.insert(path, Entry{size, modified, text});
+    if (const auto it = entries_.find(key); it != entries_.end()) {
+        held_ -= it->cost;
+        entries_.erase(it);
+    }
+    // A text larger than the whole budget is searched as it is read and let go.
+    if (cost > maxBytes_)
+        return text;
+    evictFor(cost);
+    entries_.insert(key, Entry{size, modified, text, cost, ++uses_});
+    held_ += cost;
     return text;
 }
 
@@ -165,16 +213,24 @@ void PageTextCache::clear()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     entries_.clear();
+    held_ = 0;
 }
 
 void PageTextCache::keepOnly(const std::vector<QString>& paths)
 {
+    std::vector<QString> keys;
+    keys.reserve(paths.size());
+    for (const QString& path : paths)
+        keys.push_back(keyOf(path));
     QHash<QString, Entry> kept;
     std::lock_guard<std::mutex> lock(mutex_);
-    for (const QString& path : paths) {
-        const auto it = entries_.constFind(path);
-        if (it != entries_.constEnd())
-            kept.insert(path, *it);
+    held_ = 0;
+    for (const QString& key : keys) {
+        const auto it = entries_.constFind(key);
+        if (it != entries_.constEnd() && !kept.contains(key)) {
+            kept.insert(key, *it);
+            held_ += it->cost;
+        }
     }
     entries_.swap(kept);
 }
@@ -191,12 +247,21 @@ int PageTextCache::reads() const
     return reads_;
 }
 
+qint64 PageTextCache::heldBytes() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return held_;
+}
+
 SearchResult searchBook(const std::vector<BookPage>& pages, const QString& query, PageTextCache& cache,
                         const std::function<bool()>& cancelled, int maxListed)
 {
     SearchResult result;
     result.query = query;
     const QString foldedQuery = foldForSearch(query);
+    // Nothing to find: no text is read for it.
+    if (foldedQuery.isEmpty())
+        return result;
     for (const BookPage& page : pages) {
         if (cancelled && cancelled()) {
             result.cancelled = true;
@@ -215,7 +280,7 @@ SearchResult searchBook(const std::vector<BookPage>& pages, const QString& query
             if (!text)
                 ++result.pagesUnreadable;
         }
-        if (!text || foldedQuery.isEmpty())
+        if (!text)
             continue;
         const std::vector<int> hits = findAll(text->folded, foldedQuery);
         if (hits.empty())

@@ -43,9 +43,16 @@ struct PageText {
 };
 
 // Page texts read once and kept while each file stays as it was on disk (same
-// size and modification time). Safe to use from several threads.
+// size and modification time), within a budget of bytes: the texts used least
+// recently go first, and a text larger than the whole budget is read for each
+// search and never kept. Names that lead to one file share its entry. Safe to
+// use from several threads.
 class PageTextCache {
 public:
+    // Far beyond the texts of a real book, which are tens of kilobytes a page.
+    static constexpr qint64 kDefaultMaxBytes = qint64(64) * 1024 * 1024;
+    explicit PageTextCache(qint64 maxBytes = kDefaultMaxBytes);
+
     // The file's text, read now or taken from the cache; null when it cannot be read.
     std::shared_ptr<const PageText> text(const QString& path);
     void clear();
@@ -54,15 +61,25 @@ public:
     int size() const;
     // How many times a file was actually read (tests and benchmarks look).
     int reads() const;
+    // What the kept texts hold, in bytes, and the most they may hold.
+    qint64 heldBytes() const;
+    qint64 maxBytes() const { return maxBytes_; }
 
 private:
     struct Entry {
         qint64 size = -1;
         qint64 modified = 0;
         std::shared_ptr<const PageText> text;
+        qint64 cost = 0;
+        quint64 lastUse = 0;
     };
+    static QString keyOf(const QString& path);
+    void evictFor(qint64 cost);
+    const qint64 maxBytes_;
     mutable std::mutex mutex_;
     QHash<QString, Entry> entries_;
+    qint64 held_ = 0;
+    quint64 uses_ = 0;
     int reads_ = 0;
 };
 
@@ -95,7 +112,7 @@ struct SearchResult {
 
 // Searches the pages in order. `cancelled` is asked between pages; once it
 // says yes the search stops and the result is marked cancelled. An empty
-// query finds nothing, but still reads every text into the cache.
+// query finds nothing and reads nothing.
 SearchResult searchBook(const std::vector<BookPage>& pages, const QString& query, PageTextCache& cache,
                         const std::function<bool()>& cancelled = {}, int maxListed = 1000);
 

@@ -116,9 +116,8 @@ void FrmFind::Open()
     activateWindow();
     TxtFind->setFocus();
     TxtFind->selectAll();
-    // Reading the texts starts now, while the user types, so the first search finds them read.
-    if (TxtFind->text().isEmpty() && !searching())
-        startSearch();
+    // Nothing is read until there is something to find: a book's texts may be
+    // far larger than memory can keep.
 }
 
 void FrmFind::BookChanged()
@@ -127,7 +126,7 @@ void FrmFind::BookChanged()
     shared_->cache.clear();
     ++shared_->generation;
     running_ = 0;
-    if (!TxtFind->text().isEmpty() || isVisible())
+    if (!TxtFind->text().isEmpty())
         pendingSearch_.start();
 }
 

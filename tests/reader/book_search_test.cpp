@@ -5,6 +5,7 @@
 #include "support/test_support.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace reader;
@@ -153,4 +154,79 @@ TEST(BookSearch, BookOfRichAndPlainTextsInGbkAndUtf8)
     const SearchResult stopped = searchBook(book, QStringLiteral("spring"), cache, [] { return true; });
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_TRUE(stopped.hits.empty());
+}
+
+TEST(BookSearch, TheCacheKeepsWithinItsBytesWhateverTheBookHolds)
+{
+    testing_support::TempWorkDir dir;
+    // A page text of a megabyte with one hit at its end: 2 MB as characters.
+    const auto bigText = [](char tag) { return QByteArray(1 << 20, tag) + " needle"; };
+    dir.write("big.txt", bigText('a'));
+    for (int k = 0; k < 12; ++k)
+        dir.write(QStringLiteral("own%1.txt").arg(k), bigText(char('b' + k)));
+    std::vector<BookPage> links, distinct;
+    for (int k = 0; k < 30; ++k) {
+        const QString link = dir.file(QStringLiteral("link%1.txt").arg(k));
+        ASSERT_TRUE(QFile::link(dir.file("big.txt"), link));
+        BookPage page;
+        page.number = k + 1;
+        page.textFile = link;
+        links.push_back(page);
+    }
+    for (int k = 0; k < 12; ++k) {
+        BookPage page;
+        page.number = k + 1;
+        page.textFile = dir.file(QStringLiteral("own%1.txt").arg(k));
+        distinct.push_back(page);
+    }
+
+    struct Case {
+        const char* name;
+        const std::vector<BookPage>* pages;
+        qint64 budget;
+        int readsFirst;   // files read by the first search
+        int readsSecond;  // and by the same search again
+    };
+    const Case cases[] = {
+        // Thirty names of one text: read once, kept once.
+        {"links to one text", &links, 3 << 20, 1, 0},
+        // Texts that do not fit together: the oldest go, so each is read again.
+        {"texts beyond the budget", &distinct, 3 << 20, 12, 12},
+        // A text larger than the budget is searched and let go, never kept.
+        {"a text beyond the whole budget", &links, 1 << 20, 30, 30},
+        {"everything fits", &distinct, qint64(64) << 20, 12, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PageTextCache cache(c.budget);
+        qint64 mostHeld = 0;
+        const auto watch = [&] {
+            mostHeld = std::max(mostHeld, cache.heldBytes());
+            return false;
+        };
+        for (int round = 0; round < 2; ++round) {
+            const SearchResult found = searchBook(*c.pages, QStringLiteral("NEEDLE"), cache, watch);
+            mostHeld = std::max(mostHeld, cache.heldBytes());
+            EXPECT_EQ(found.total, static_cast<int>(c.pages->size()));
+            EXPECT_EQ(found.pagesUnreadable, 0);
+            EXPECT_EQ(cache.reads(), c.readsFirst + (round == 1 ? c.readsSecond : 0));
+        }
+        EXPECT_LE(mostHeld, c.budget);
+        // Something is kept whenever a text fits at all.
+        EXPECT_EQ(cache.size() > 0, c.budget > (2 << 20));
+    }
+}
+
+TEST(BookSearch, NothingToFindReadsNothing)
+{
+    testing_support::TempWorkDir dir;
+    dir.write("p1.txt", QByteArray("some text"));
+    BookPage page;
+    page.number = 1;
+    page.textFile = dir.file("p1.txt");
+    PageTextCache cache;
+    EXPECT_EQ(searchBook({page}, QString(), cache).total, 0);
+    EXPECT_EQ(cache.reads(), 0);
+    EXPECT_EQ(searchBook({page}, QStringLiteral("TEXT"), cache).total, 1);
+    EXPECT_EQ(cache.reads(), 1);
 }

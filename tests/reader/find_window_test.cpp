@@ -205,6 +205,12 @@ TEST_F(FindWindowTest, TextsAreReadOnceAndAgainWhenTheyChangeOrTheCatalogueIsRel
     makeMixedBook();
     start();
     w->menuFind_Click();
+    // Opened, reloaded, nothing typed yet: no text is read.
+    QTest::qWait(FrmFind::kTypingPauseMs + 100);
+    find()->BookChanged();
+    QTest::qWait(FrmFind::kTypingPauseMs + 100);
+    EXPECT_FALSE(find()->searching());
+    EXPECT_EQ(find()->cache().reads(), 0);
     typeAndWait(QStringLiteral("月光"));
     const int reads = find()->cache().reads();
     EXPECT_GE(reads, 5);
