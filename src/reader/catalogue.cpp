@@ -6,8 +6,11 @@
 #include "platform/core/error.h"
 #include "reader/vbmath.h"
 
+#include <QFile>
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace reader {
 
@@ -37,6 +40,37 @@ CatalogueLine parseCatalogueLine(const QString& line)
     return {pieces[0], pieces[1], pieces[2]};
 }
 
+namespace {
+
+struct FreeCString {
+    void operator()(char* p) const { std::free(p); }
+};
+using CanonicalPath = std::unique_ptr<char, FreeCString>;
+
+// A book is a folder someone else made: a link in it, to a file or to a
+// folder on the way, may lead anywhere on the disk. What the name leads to
+// with every link followed must lie in the working folder, itself taken with
+// its links followed, so a book reached through a link reads as any other.
+// A name that leads nowhere is left to the reading, which reports it missing
+// as it reports any missing file. The disk may change between this look and
+// the reading; a book is not expected to be rewritten under the reader.
+bool resolvesInsideWorkingFolder(const QString& relative)
+{
+    const CanonicalPath target(::realpath(QFile::encodeName(relative).constData(), nullptr));
+    if (!target)
+        return true;
+    const CanonicalPath book(::realpath(".", nullptr));
+    if (!book)
+        return false;
+    const std::string_view folder(book.get());
+    const std::string_view found(target.get());
+    if (folder == "/")
+        return true;
+    return found.size() > folder.size() && found.compare(0, folder.size(), folder) == 0 && found[folder.size()] == '/';
+}
+
+} // namespace
+
 QString pageFilePath(const QString& name)
 {
     const auto outsideTheBook = [] {
@@ -57,7 +91,10 @@ QString pageFilePath(const QString& name)
     }
     if (parts.isEmpty())
         throw outsideTheBook();
-    return parts.join(QLatin1Char('/'));
+    const QString relative = parts.join(QLatin1Char('/'));
+    if (!resolvesInsideWorkingFolder(relative))
+        throw outsideTheBook();
+    return relative;
 }
 
 QString findCatalogueFile(const QString& folder)

@@ -24,8 +24,9 @@ CatalogueLine parseCatalogueLine(const QString& line);
 
 // The path of a page file the catalogue names. Page files lie in the working
 // folder or below it; "\\" separates folders as it does where books are made.
-// A name that is absolute, has a drive letter or steps out with ".." leads
-// out of the book: platform::Error FileNotFound.
+// A name that is absolute, has a drive letter, steps out with ".." or leads
+// out through a link leads out of the book: platform::Error FileNotFound.
+// Links that stay inside the book are followed.
 QString pageFilePath(const QString& name);
 
 // The catalogue's name is matched without regard to letter case: the existing

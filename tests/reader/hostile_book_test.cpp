@@ -4,12 +4,15 @@
 #include "reader_fixture.h"
 
 #include "platform/core/listview.h"
+#include "reader/frmfind.h"
 #include "reader/catalogue.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include "support/test_support.h"
 #include <functional>
+#include <unistd.h>
 
 TEST_F(ReaderTest, Utf16CatalogueAndPageTextInBothByteOrders)
 {
@@ -115,5 +118,55 @@ TEST_F(ReaderTest, PageFileNamesStayInsideTheBook)
         EXPECT_EQ(shownPictureWidth(), 91);
         EXPECT_EQ(shownText(), QStringLiteral("书里的文字"));
         EXPECT_EQ(w->panelText(3), w->listVW->subItem(row, 3)); // the panels name what the row says
+    }
+}
+
+// A link in the book may lead anywhere: what a page names is read only when
+// it lies in the book with every link followed. Links that stay inside, and
+// a book folder that is itself a link, read as before; find reads no more.
+TEST_F(ReaderTest, LinksOutOfTheBookAreMissingFilesAndLinksInsideAreFollowed)
+{
+    writePicture(QStringLiteral("outside.png"), 77, 40);
+    writeText(QStringLiteral("outside.txt"), QStringLiteral("书外的文字"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("book/图片")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("book/文字")));
+    writePicture(QStringLiteral("book/图片/p1.png"), 91, 40);
+    writePicture(QStringLiteral("book/图片/p2.png"), 93, 40);
+    writeText(QStringLiteral("book/文字/t1.txt"), QStringLiteral("书里的文字"));
+    writeText(QStringLiteral("book/文字/t2.txt"), QStringLiteral("链接里的文字"));
+    const auto link = [&](const QString& target, const QString& name) {
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(dir.file(name)).constData()), 0)
+            << name.toStdString();
+    };
+    link(QStringLiteral("book"), QStringLiteral("书"));
+    link(QStringLiteral("/etc/passwd"), QStringLiteral("book/passwd.txt"));
+    link(QStringLiteral("/etc"), QStringLiteral("book/etc"));
+    link(dir.path(), QStringLiteral("book/外"));
+    link(QStringLiteral("../outside.png"), QStringLiteral("book/外图.png"));
+    link(QStringLiteral("图片"), QStringLiteral("book/图链"));
+    link(dir.file(QStringLiteral("书/文字/t2.txt")), QStringLiteral("book/文链.txt"));
+    writeCatalogue({QStringLiteral("里-图片\\p1.png-文字\\t1.txt"), QStringLiteral("链内-图链\\p2.png-文链.txt"),
+                    QStringLiteral("口令-外图.png-passwd.txt"), QStringLiteral("主机-外\\outside.png-etc\\hostname"),
+                    QStringLiteral("书外-外/outside.png-外/outside.txt")},
+                   QStringLiteral("book/docitem.txt"));
+    ASSERT_TRUE(QDir::setCurrent(dir.file(QStringLiteral("书"))));
+    start();
+    ASSERT_EQ(w->listVW->count(), 5);
+    for (int row = 1; row <= 5; ++row) {
+        SCOPED_TRACE(w->listVW->subItem(row, 1).toStdString());
+        w->listVW_ItemClick(1);
+        w->listVW_ItemClick(row);
+        // Rows 3 to 5 lead out of the book and leave row 1's files in place.
+        EXPECT_EQ(shownPictureWidth(), row == 2 ? 93 : 91);
+        EXPECT_EQ(shownText(), row == 2 ? QStringLiteral("链接里的文字") : QStringLiteral("书里的文字"));
+    }
+    w->menuFind_Click();
+    reader::FrmFind* find = w->findWindow();
+    ASSERT_NE(find, nullptr);
+    for (const QString& query : {QStringLiteral("root"), QStringLiteral("书外"), QStringLiteral("文字")}) {
+        find->TxtFind->setText(query);
+        ASSERT_TRUE(testing_support::waitUntil([&] { return !find->searching() && find->result().query == query; }));
+        EXPECT_EQ(find->result().total, query == u"文字" ? 2 : 0) << query.toStdString();
+        EXPECT_EQ(find->result().pagesUnreadable, 3) << query.toStdString();
     }
 }
