@@ -8,10 +8,21 @@ set -euo pipefail
 build=$1 cpack=$2
 command -v lintian >/dev/null || { echo "lintian not installed: skipped"; exit 77; }
 work=$(mktemp -d "$build/lintian.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 
-# The package as scripts/package makes it, into a scratch folder.
-(cd "$work" && "$cpack" -G DEB --config "$build/CPackConfig.cmake" -D CPACK_PACKAGING_INSTALL_PREFIX=/usr \
+# The package as scripts/package makes it, into a scratch folder, from what
+# the suite built: cpack would otherwise first build the whole tree again.
+cat >"$work/install.cmake" <<EOF2
+set(CMAKE_INSTALL_PREFIX /usr)
+set(CMAKE_INSTALL_DO_STRIP 1)
+include("$build/cmake_install.cmake")
+EOF2
+cp "$build/CPackConfig.cmake" "$work/config.cmake"
+cat >>"$work/config.cmake" <<EOF2
+unset(CPACK_INSTALL_CMAKE_PROJECTS)
+set(CPACK_INSTALL_SCRIPT "$work/install.cmake")
+EOF2
+(cd "$work" && "$cpack" -G DEB --config "$work/config.cmake" -D CPACK_PACKAGING_INSTALL_PREFIX=/usr \
    -B "$work" >"$work/cpack.log") || { cat "$work/cpack.log" >&2; exit 1; }
 deb=$(ls "$work"/*.deb)
 lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges' | tee "$work/report" || true
