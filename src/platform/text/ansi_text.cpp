@@ -37,19 +37,25 @@ std::optional<QStringConverter::Encoding> utf16Mark(const QByteArray& bytes)
     return std::nullopt;
 }
 
-// Stateless: an odd last byte or a cut-off sequence becomes a replacement
-// character instead of vanishing. The mark is only the file's first bytes:
-// U+FEFF after it (Qt would drop it at the start of every piece it decodes,
-// such as a line) is text.
+// Stateless: a cut-off UTF-8 sequence becomes a replacement character
+// instead of vanishing (half a UTF-16 unit is dropped before: see below).
+// The mark is only the file's first bytes: U+FEFF after it (Qt would drop it
+// at the start of every piece it decodes, such as a line) is text.
 QString decodeText(QByteArrayView bytes, QStringConverter::Encoding encoding)
 {
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     return decoder(bytes);
 }
 
+// A file cut short by one byte (a copy that stopped, an editor that appended
+// a stray byte) ends in half a code unit: that half is no character, and
+// showing it as "\uFFFD" would add a whole row to a catalogue.
 QString decodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding)
 {
-    return decodeText(QByteArrayView(bytes).sliced(2), encoding);
+    QByteArrayView units = QByteArrayView(bytes).sliced(2);
+    if (units.size() % 2 != 0)
+        units.chop(1);
+    return decodeText(units, encoding);
 }
 
 // Whether the bytes (after any byte-order mark) are to be read as UTF-8.

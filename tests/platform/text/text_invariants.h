@@ -61,6 +61,11 @@ inline QString check(const QByteArray& bytes)
         return QStringLiteral("line by line: [%1], whole: [%2]")
             .arg(quoted(read.join(u'|')), quoted(whole.join(u'|')));
 
+    // Half a UTF-16 code unit at the end is no character.
+    if ((bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) && bytes.size() % 2 != 0
+        && platform::decodeTextFile(bytes) != platform::decodeTextFile(bytes.chopped(1)))
+        return QStringLiteral("odd last byte read as [%1]").arg(quoted(platform::decodeTextFile(bytes)));
+
     // GBK's table is a faster iconv: both read the same bytes alike, but for
     // CP936's euro sign, which GB18030 lacks.
     const QString fast = platform::codepage::decode(bytes, platform::codepage::Ansi);
