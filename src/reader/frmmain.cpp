@@ -172,6 +172,14 @@ void frmmain::createControls()
     connect(listVW, &platform::ListView::columnClick, this, &frmmain::listVW_ColumnClick);
     connect(listVW, &platform::ListView::dblClick, this, &frmmain::listVW_DblClick);
 
+    // F9 presses the read button, while it can be pressed, as a click would.
+    auto* read = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    read->setContext(Qt::WindowShortcut);
+    connect(read, &QShortcut::activated, this, [this] {
+        if (CmdRead->isVisible() && CmdRead->isEnabled())
+            CmdRead->click();
+    });
+
     // The exit button is the window's cancel button: Esc presses it while it can be pressed.
     // Only within this window: a window-wide shortcut would also reach the find
     // window (a tool window of ours), where its own Esc would then be ambiguous.
@@ -222,6 +230,12 @@ void frmmain::createMenus()
     menuTool = bar->addMenu(QStringLiteral("工具(&T)"));
     menuPicLarge = add(menuTool, QStringLiteral("图像放大"), QKeySequence(Qt::Key_F5), &frmmain::menuPicLarge_Click);
     menuPicSmall = add(menuTool, QStringLiteral("图像缩小"), QKeySequence(Qt::Key_F6), &frmmain::menuPicSmall_Click);
+    // Our own additions stand before the auto-play entries.
+    menuReadOn = add(menuTool, QStringLiteral("连续朗读"), QKeySequence(Qt::Key_F10), &frmmain::menuReadOn_Click);
+    menuThumbs = add(menuTool, QStringLiteral("页面一览"), QKeySequence(Qt::Key_F4), &frmmain::menuThumbs_Click);
+    menuFullScreen = add(menuTool, QStringLiteral("全屏显示"), QKeySequence(Qt::Key_F11), &frmmain::menuFullScreen_Click);
+    menuFullScreen->setCheckable(true);
+    menuTool->addSeparator();
     menuAutoShow = add(menuTool, QStringLiteral("自动播放"), QKeySequence(Qt::Key_F7), &frmmain::menuAutoShow_Click);
     menuStopAuto = add(menuTool, QStringLiteral("暂停自动播放"), QKeySequence(Qt::Key_F8), &frmmain::menuStopAuto_Click);
     // Last of the tools, ahead of the title editions' switched-off builder entry, which stays last.

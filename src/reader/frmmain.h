@@ -9,6 +9,7 @@
 #include "reader/layout.h"
 #include "reader/picture_view.h"
 #include "settings/frmchoice.h"
+#include "speech/read_aloud.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -41,6 +42,7 @@ namespace builder { class frmFile; }
 namespace reader {
 
 class FrmFind;
+class FrmThumbs;
 class PicturePane;
 class PicturePrefetcher;
 class ReadingAids;
@@ -94,6 +96,11 @@ public:
     QAction* menuStopAuto = nullptr;
     QAction* menuFind = nullptr;
     QAction* menuHelp = nullptr;
+    // Beyond the design: reading page after page, the thumbnails of all pages, a
+    // whole-screen window, and a key for the read button (frmmain_extras.cpp).
+    QAction* menuReadOn = nullptr;
+    QAction* menuThumbs = nullptr;
+    QAction* menuFullScreen = nullptr;
 
     // ---- handlers ----
     void Form_Resize();
@@ -130,6 +137,9 @@ public:
     void menuStopAuto_Click();
     void menuFind_Click();
     void menuHelp_Click();
+    void menuReadOn_Click();
+    void menuThumbs_Click();
+    void menuFullScreen_Click();
 
     // Makes the page's row the list's selected row and brings it into view,
     // without moving the list sideways and without running its click handler:
@@ -152,6 +162,9 @@ public:
     platform::SpVoice* voice() const { return Voice.get(); }
     speech::FrmReadTxt* readTxtDialog() const;
     FrmFind* findWindow() const;
+    FrmThumbs* thumbsWindow() const;
+    // Pages are being read one after another ("连续朗读").
+    bool isReadingOn() const { return readingOn_; }
 
     // The window's outer size in twips, set the way the load step sets it.
     void setFormHeight(float twips);
@@ -200,6 +213,10 @@ private:
     QPointer<speech::FrmReadTxt> readTxt_;
     QPointer<builder::frmFile> frmFile_;
     QPointer<FrmFind> find_;
+    QPointer<FrmThumbs> thumbs_;
+    bool readingOn_ = false;
+    // The page text as the reading aloud read it, and how the read button reads it.
+    void readShownPage(const speech::KeepReading& keepReading);
     QWidget* client_ = nullptr;
     platform::OuterGeometry* outer_ = nullptr;
     WindowGeometry geom_;

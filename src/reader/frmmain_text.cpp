@@ -53,9 +53,17 @@ void frmmain::menuHelp_Click()
 
 void frmmain::CmdRead_Click()
 {
+    // A click while pages are being read one after another ends that too.
+    if (readingOn_ && CmdRead->text() == speech::kCaptionReading)
+        readingOn_ = false;
+    readShownPage({});
+}
+
+void frmmain::readShownPage(const speech::KeepReading& keepReading)
+{
     const QString text = RTBoxShow[0]->Text();
     QPointer<frmmain> self(this);
-    speech::ReadTextAloud(text, CmdRead, Voice.get(), profile_.readFailure, aids_->followVoice(text));
+    speech::ReadTextAloud(text, CmdRead, Voice.get(), profile_.readFailure, aids_->followVoice(text), keepReading);
     // A run ends (spoken to the end, stopped, failed): the marker goes with it.
     if (self)
         aids_->removeHighlight();

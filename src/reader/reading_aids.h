@@ -33,6 +33,8 @@ public:
     void pageChanged();
     // The page text's document changed its content (and is not done with it yet).
     void textReplaced();
+    // Counts the page texts shown: a reading of page after page sees the user turn away.
+    int textGeneration() const { return textGeneration_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

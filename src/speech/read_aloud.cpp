@@ -43,9 +43,9 @@ namespace {
 class ReadingRun {
 public:
     ReadingRun(QAbstractButton* button, std::weak_ptr<platform::SpVoice> voice, ReadFailureMode mode,
-               PieceStarting pieceStarting)
+               PieceStarting pieceStarting, KeepReading keepReading = {})
         : button_(button), voice_(std::move(voice)), mode_(mode), hadVoice_(!voice_.expired()),
-          pieceStarting_(std::move(pieceStarting))
+          pieceStarting_(std::move(pieceStarting)), keepReading_(std::move(keepReading))
     {
     }
 
@@ -63,6 +63,8 @@ public:
                     platform::msgBox(kStopMessage, platform::MsgButtons::OK);
                     break;
                 }
+                if (keepReading_ && !keepReading_())
+                    break;
                 if (k > 0)
                     pauseAt(cut.separator);
                 if (pieceStarting_)
@@ -147,6 +149,7 @@ private:
     ReadFailureMode mode_;
     bool hadVoice_;
     PieceStarting pieceStarting_;
+    KeepReading keepReading_;
 };
 
 } // namespace
@@ -162,12 +165,15 @@ void ReadTextAloud(const QString& text, QAbstractButton* button, const std::weak
 }
 
 void ReadTextAloud(const QString& text, QAbstractButton* button, platform::SpVoice* voice,
-                   ReadFailureMode failureMode, const PieceStarting& pieceStarting)
+                   ReadFailureMode failureMode, const PieceStarting& pieceStarting, const KeepReading& keepReading)
 {
+    if (text.isEmpty())
+        return;
     // The caller vouches for the voice's life; hold it without owning it.
     const std::shared_ptr<platform::SpVoice> held(voice, [](platform::SpVoice*) {});
-    ReadTextAloud(text, button, voice ? std::weak_ptr<platform::SpVoice>(held) : std::weak_ptr<platform::SpVoice>(),
-                  failureMode, pieceStarting);
+    ReadingRun(button, voice ? std::weak_ptr<platform::SpVoice>(held) : std::weak_ptr<platform::SpVoice>(), failureMode,
+               pieceStarting, keepReading)
+        .run(CutForSpeech(text));
 }
 
 } // namespace speech

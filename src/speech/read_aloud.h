@@ -53,6 +53,10 @@ QVector<TextSpan> SpeechPieceSpans(const QStringList& pieces);
 // text the run was given; a window follows the voice with it.
 using PieceStarting = std::function<void(int index, TextSpan span)>;
 
+// Asked before each piece: false ends the run quietly there (a reading of
+// page after page that the user has left by turning the page).
+using KeepReading = std::function<bool()>;
+
 // Reads the text piece by piece, handling pending input between pieces; a
 // click on the button (running a nested run) stops it after the current piece.
 // Between two pieces the voice makes the pause of the separator cut there.
@@ -60,7 +64,8 @@ using PieceStarting = std::function<void(int index, TextSpan span)>;
 // The run stops speaking when the button is destroyed; the caller keeps the
 // voice alive for the run (use the weak_ptr overload when it may not).
 void ReadTextAloud(const QString& text, QAbstractButton* button, platform::SpVoice* voice,
-                   ReadFailureMode failureMode, const PieceStarting& pieceStarting = {});
+                   ReadFailureMode failureMode, const PieceStarting& pieceStarting = {},
+                   const KeepReading& keepReading = {});
 
 // As above, for a voice that its owner may release while the run waits
 // between pieces (a dialog closed during reading): the run then speaks no

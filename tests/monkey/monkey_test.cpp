@@ -46,6 +46,7 @@
 #include "platform/text/richtextbox.h"
 #include "reader/edition_profile.h"
 #include "reader/frmfind.h"
+#include "reader/frmthumbs.h"
 #include "reader/frmmain.h"
 #include "reader/picture_pane.h"
 #include "speech/fake_voice.h"
@@ -54,6 +55,8 @@
 #include "support/test_support.h"
 
 #include <QAction>
+#include <QListView>
+#include <QScrollBar>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -264,7 +267,8 @@ struct KeyChoice {
 const QList<KeyChoice> kReaderKeys = {
     {Qt::Key_F1, {}, "F1"},       {Qt::Key_F2, {}, "F2"},        {Qt::Key_F3, {}, "F3"},
     {Qt::Key_F4, {}, "F4"},       {Qt::Key_F5, {}, "F5"},        {Qt::Key_F6, {}, "F6"},
-    {Qt::Key_F7, {}, "F7"},       {Qt::Key_F8, {}, "F8"},        {Qt::Key_P, Qt::ControlModifier, "Ctrl+P"},
+    {Qt::Key_F7, {}, "F7"},       {Qt::Key_F8, {}, "F8"},        {Qt::Key_F9, {}, "F9"},
+    {Qt::Key_F10, {}, "F10"},     {Qt::Key_F11, {}, "F11"},      {Qt::Key_P, Qt::ControlModifier, "Ctrl+P"},
     {Qt::Key_T, Qt::ControlModifier, "Ctrl+T"}, {Qt::Key_F, Qt::ControlModifier, "Ctrl+F"},
     {Qt::Key_Escape, {}, "Esc"},  {Qt::Key_PageUp, {}, "PageUp"}, {Qt::Key_PageDown, {}, "PageDown"},
     {Qt::Key_Up, {}, "Up"},       {Qt::Key_Down, {}, "Down"},    {Qt::Key_Home, {}, "Home"},
@@ -540,6 +544,11 @@ private:
         speech::FrmReadTxt* d = w().readTxtDialog();
         return d && d->isVisible() ? d : nullptr;
     }
+    reader::FrmThumbs* thumbsWindow()
+    {
+        reader::FrmThumbs* t = w().thumbsWindow();
+        return t && t->isVisible() ? t : nullptr;
+    }
     reader::FrmFind* findWindow()
     {
         reader::FrmFind* f = w().findWindow();
@@ -807,6 +816,7 @@ private:
         defineBuilderActions();
         defineSpeechActions();
         defineFindActions();
+        defineThumbActions();
     }
 
     QAbstractButton* readingButton()
@@ -1121,11 +1131,42 @@ private:
         add("find close", 1, up, [this](Dice&) { findWindow()->close(); });
     }
 
+    void defineThumbActions()
+    {
+        auto up = [this] { return usable(thumbsWindow()); };
+        add("thumbnail click", 3, up, [this](Dice& d) {
+            QListView* list = thumbsWindow()->listThumbs;
+            const int rows = list->model()->rowCount();
+            if (rows == 0)
+                return;
+            const QModelIndex row = list->model()->index(d.below(rows), 0);
+            detail_ = std::to_string(row.row());
+            list->scrollTo(row);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
+        });
+        add("thumbnail scroll", 2, up, [this](Dice& d) {
+            QScrollBar* bar = thumbsWindow()->listThumbs->verticalScrollBar();
+            bar->setValue(bar->minimum() + d.below(std::max(1, bar->maximum() - bar->minimum() + 1)));
+        });
+        add("thumbnail resize", 1, up, [this](Dice& d) {
+            static const QSize sizes[] = {{1, 1}, {120, 90}, {600, 400}, {1200, 200}, {200, 900}};
+            const QSize s = sizes[d.below(5)];
+            detail_ = std::to_string(s.width()) + "x" + std::to_string(s.height());
+            thumbsWindow()->resize(s);
+        });
+        add("thumbnail Esc", 1, up, [this](Dice&) { press(thumbsWindow()->listThumbs, {Qt::Key_Escape, {}, "Esc"}); });
+    }
+
     // A search runs on its worker after a typing pause: it is let finish between
     // actions (as if the user paused), so what the find window lists never
     // depends on how fast the machine is, and a seed repeats.
     void settleBackgroundWork()
     {
+        // Thumbnails decode on their workers: let them land between actions, as a pause would.
+        if (reader::FrmThumbs* t = w().thumbsWindow()) {
+            QPointer<reader::ThumbnailModel> model(t->model());
+            testing_support::waitUntil([model] { return !model || model->isIdle(); }, 3000);
+        }
         reader::FrmFind* f = w().findWindow();
         if (!f || !f->searching())
             return;
@@ -1429,7 +1470,7 @@ private:
             printedPdf_.clear();
         }
 
-        QList<QWidget*> known = {&m, settingsWindow(), w().readTxtDialog(), w().findWindow()};
+        QList<QWidget*> known = {&m, settingsWindow(), w().readTxtDialog(), w().findWindow(), w().thumbsWindow()};
         for (builder::frmFile* f : m.findChildren<builder::frmFile*>())
             known << f;
         for (QWidget* top : QApplication::topLevelWidgets()) {

@@ -4,6 +4,8 @@
 #include "platform/core/scrollbar.h"
 #include "platform/dialogs/comdialog.h"
 #include "reader/frmfind.h"
+#include "reader/frmthumbs.h"
+#include "speech/fake_voice.h"
 
 #include <QAction>
 #include <QFile>
@@ -193,7 +195,8 @@ TEST_F(ReaderTest, HelpDocumentDescribesEveryMenuEntryButtonAndShortcut)
 TEST_F(ReaderTest, EachKeyOfTheHelpsKeyListDoesWhatItsLineSays)
 {
     makeBook(3);
-    start();
+    auto log = std::make_shared<VoiceLog>();
+    start(generalEdition(), [log] { return std::make_unique<FakeVoice>(log); });
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     DialogRecorder dialogs;
@@ -213,10 +216,12 @@ TEST_F(ReaderTest, EachKeyOfTheHelpsKeyListDoesWhatItsLineSays)
 
     const float fitted = w->imageState().width;
     const auto page = [this] { return w->panelText(2).toInt(); };
-    // Esc in the find window is the find window's own.
+    // Esc in the find window, or the thumbnails, is theirs.
     const auto backToTheReader = [this] {
         if (w->findWindow())
             w->findWindow()->close();
+        if (w->thumbsWindow())
+            w->thumbsWindow()->close();
         w->RTBoxShow[0]->setFocus();
     };
     const struct {
@@ -238,6 +243,10 @@ TEST_F(ReaderTest, EachKeyOfTheHelpsKeyListDoesWhatItsLineSays)
         {"Ctrl+P", "图像设置", QKeySequence(Qt::CTRL | Qt::Key_P), [] {}, [&] { return w->choice().isLoaded(); }},
         {"Ctrl+T", "文本背景", QKeySequence(Qt::CTRL | Qt::Key_T), [] {}, [&] { return dialogs.shown().size() == 1; }},
         {"Ctrl+F", "查找", QKeySequence(Qt::CTRL | Qt::Key_F), [] {}, [&] { return w->findWindow() && w->findWindow()->isVisible(); }},
+        {"F4", "页面一览", Qt::Key_F4, [&] { backToTheReader(); }, [&] { return w->thumbsWindow() && w->thumbsWindow()->isVisible(); }},
+        {"F9", "朗读", Qt::Key_F9, [&] { backToTheReader(); w->listVW_ItemClick(2); }, [&] { return log->spoken == QStringList{"第2页"}; }},
+        {"F10", "连续朗读", Qt::Key_F10, [&] { backToTheReader(); }, [&] { return log->spoken == QStringList({"第2页", "第2页", "第3页"}); }},
+        {"F11", "全屏", Qt::Key_F11, [&] { backToTheReader(); }, [&] { return w->isFullScreen(); }},
         // Esc: in the standard layout it ends the program; in the full-screen picture it does nothing.
         {"Esc", "退出程序", Qt::Key_Escape, [&] { backToTheReader(); w->menuReader_Click(); }, [&] { return exits.count() == 1; }},
         {"Esc", "不起作用", Qt::Key_Escape, [&] { backToTheReader(); w->menuPicFullScr_Click(); }, [&] { return exits.count() == 1; }},
