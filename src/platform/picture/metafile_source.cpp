@@ -5,6 +5,7 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -55,7 +56,12 @@ std::optional<Drawing> readReply(const QByteArray& reply)
 // but a picture.
 std::optional<Drawing> drawInHelper(const QByteArray& metafile, const char* mode, const QSize& size)
 {
+    // Started in an empty folder of its own, not in the book: no name the
+    // helper meets can lead to a file of the book.
+    const QTemporaryDir emptyFolder;
     QProcess helper;
+    if (emptyFolder.isValid())
+        helper.setWorkingDirectory(emptyFolder.path());
     helper.setProgram(helperProgramPath(QString::fromLatin1(metafile::kHelperName)));
     helper.setArguments({QString::fromLatin1(mode), QString::number(size.width()), QString::number(size.height())});
     helper.setStandardErrorFile(QProcess::nullDevice());
