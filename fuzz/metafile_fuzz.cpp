@@ -12,8 +12,7 @@
 #include <cstdint>
 
 // libemf2svg ends fontconfig after text drawn by glyph index, under Qt's
-// feet. The helper runs it before Qt touches a font, once a process; here
-// Qt's fonts live across inputs, so the teardown is left out.
+// feet: the teardown is left out here, as in the helper.
 extern "C" void FcFini(void) {}
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)

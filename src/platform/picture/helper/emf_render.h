@@ -8,8 +8,9 @@
 
 namespace metafile_helper {
 
-// libemf2svg's translation; empty when it gives up. It must run before Qt
-// sets up its fonts: its text code can tear fontconfig down under Qt.
+// libemf2svg's translation; empty when it gives up. Its text code ends
+// fontconfig when done, under Qt's feet: whoever calls it keeps fontconfig's
+// teardown from running (the helper and the fuzzer replace FcFini).
 QByteArray emfToSvg(const QByteArray& emf);
 
 class EmfDrawing {

@@ -3,11 +3,13 @@
 // are described in metafile_protocol.h.
 #include "metafile_draw.h"
 #include "platform/picture/metafile_protocol.h"
+#include "sandbox.h"
 
 #include <QImage>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -27,6 +29,8 @@ using namespace platform::metafile;
 using metafile_helper::Request;
 
 enum Exit { Drawn = 0, BadRequest = 2, NotAMetafile = 3, Undrawable = 4, WriteFailed = 5 };
+// The answers to probe-open.
+enum Probe { ProbeRefused = 0, ProbeOpened = 7, ProbeNoSandbox = 8 };
 
 void limitResources()
 {
@@ -133,13 +137,52 @@ extern "C" const char* __asan_default_options()
 }
 #endif
 
+namespace {
+
+// Everything the helper opens, it opens before it reads the metafile with a
+// foreign decoder; from then on it can read fonts and nothing else. Under
+// the sanitizers it stays open: their runtime writes its reports to files
+// and runs a symbolizer, and a report it cannot write would be lost.
+metafile_helper::Sandbox prepareAndForbidOpening(const QByteArray& bytes)
+{
+    const QByteArrayList readable = metafile_helper::prepareToDraw(bytes);
+#ifdef AURELIS_ADDRESS_SANITIZER
+    Q_UNUSED(readable);
+    return metafile_helper::Sandbox::Unavailable;
+#else
+    return metafile_helper::forbidOpeningFiles(readable);
+#endif
+}
+
+// For the tests only, and never asked for by the reader: "probe-open FILE"
+// sets up as for the metafile on the standard input, then tries to read FILE.
+int probeOpening(const char* file)
+{
+    if (prepareAndForbidOpening(readInput()) != metafile_helper::Sandbox::Applied)
+        return ProbeNoSandbox;
+    const int fd = ::open(file, O_RDONLY | O_CLOEXEC);
+    if (fd >= 0)
+        return ProbeOpened;
+    return errno == EACCES ? ProbeRefused : ProbeOpened;
+}
+
+} // namespace
+
+// libemf2svg ends fontconfig after its text, while Qt, set up before it,
+// still holds fontconfig's fonts. The process ends after one picture, so
+// the teardown is left out.
+extern "C" void FcFini(void) {}
+
 int main(int argc, char** argv)
 {
     limitResources();
+    if (argc == 3 && std::strcmp(argv[1], "probe-open") == 0)
+        ::_exit(probeOpening(argv[2]));
     const std::optional<Request> request = parseRequest(argc, argv);
     if (!request)
         return BadRequest;
     const QByteArray bytes = readInput();
+    prepareAndForbidOpening(bytes);
     metafile_helper::Drawing drawing;
     int result = NotAMetafile;
     switch (metafile_helper::drawMetafile(bytes, *request, &drawing)) {

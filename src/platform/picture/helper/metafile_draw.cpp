@@ -4,9 +4,15 @@
 #include "platform/core/windows_fonts.h"
 #include "platform/picture/metafile_protocol.h"
 #include "platform/picture/picture_format.h"
+#include "svg_references.h"
 #include "wmf_render.h"
 
+#include <QBuffer>
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImageReader>
+#include <fontconfig/fontconfig.h>
+#include <iconv.h>
 #include <cmath>
 #include <memory>
 
@@ -59,23 +65,48 @@ Outcome drawWmf(const QByteArray& bytes, const Request& request, Drawing* out)
     return Outcome::Drawn;
 }
 
+void prepareQt()
+{
+    if (QGuiApplication::instance())
+        return;
+    // Qt draws the SVG's text with real fonts, which need the GUI module;
+    // the offscreen platform needs no display.
+    static int argc = 3;
+    static char name[] = "aurelis-metafile";
+    static char platformOption[] = "-platform";
+    static char offscreen[] = "offscreen";
+    static char* argv[] = {name, platformOption, offscreen, nullptr};
+    // Never torn down: the process ends right after the reply.
+    new QGuiApplication(argc, argv);
+    platform::substituteWindowsFonts();
+    // The font list is read now, and the reader of the embedded bitmaps
+    // libemf2svg passes on as they are; PNG, its own choice, is built in.
+    QFontDatabase::families();
+    QBuffer nothing;
+    QImageReader(&nothing, "jpeg").canRead();
+}
+
+// fontconfig's folders with the fonts and their caches, as configured.
+QByteArrayList fontFolders()
+{
+    QByteArrayList folders;
+    FcConfig* config = FcConfigGetCurrent();
+    for (FcStrList* list : {FcConfigGetFontDirs(config), FcConfigGetCacheDirs(config)}) {
+        if (!list)
+            continue;
+        while (const FcChar8* folder = FcStrListNext(list))
+            folders << QByteArray(reinterpret_cast<const char*>(folder));
+        FcStrListDone(list);
+    }
+    return folders;
+}
+
 Outcome drawEmf(const QByteArray& bytes, const Request& request, Drawing* out)
 {
-    const QByteArray svg = emfToSvg(bytes);
+    prepareQt();
+    const QByteArray svg = withoutOutsideReferences(emfToSvg(bytes));
     if (svg.isEmpty())
         return Outcome::Undrawable;
-    if (!QGuiApplication::instance()) {
-        // Qt draws the SVG's text with real fonts, which need the GUI module;
-        // the offscreen platform needs no display.
-        static int argc = 3;
-        static char name[] = "aurelis-metafile";
-        static char platformOption[] = "-platform";
-        static char offscreen[] = "offscreen";
-        static char* argv[] = {name, platformOption, offscreen, nullptr};
-        // Never torn down: the process ends right after the reply.
-        new QGuiApplication(argc, argv);
-        platform::substituteWindowsFonts();
-    }
     const auto drawing = EmfDrawing::open(bytes, svg);
     if (!drawing)
         return Outcome::Undrawable;
@@ -90,6 +121,22 @@ Outcome drawEmf(const QByteArray& bytes, const Request& request, Drawing* out)
 }
 
 } // namespace
+
+QByteArrayList prepareToDraw(const QByteArray& bytes)
+{
+    if (platform::sniffPictureFormat(bytes.left(platform::kPictureHeadBytes)) == platform::PictureFormat::Emf) {
+        prepareQt();
+        // libemf2svg converts the EMF's text between UTF-16, UTF-32 and UTF-8
+        // with iconv, whose converters the C library loads from files at
+        // first use; converters that stay open while the process lives keep
+        // them loaded.
+        static const char* const conversions[][2] = {
+            {"UTF-8", "UTF-16LE"}, {"UTF-32LE", "UTF-16LE"}, {"UTF-8", "UTF-32LE"}, {"UTF-32LE", "UTF-8"}};
+        for (const auto& conversion : conversions)
+            iconv_open(conversion[0], conversion[1]);
+    }
+    return fontFolders();
+}
 
 Outcome drawMetafile(const QByteArray& bytes, const Request& request, Drawing* out)
 {

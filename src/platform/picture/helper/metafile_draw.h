@@ -2,6 +2,7 @@
 // What the helper does with one metafile, apart from reading the request and
 // writing the reply: so that the drawing can also run inside a fuzzer.
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QImage>
 #include <QSize>
 #include <QSizeF>
@@ -20,8 +21,13 @@ struct Drawing {
 
 enum class Outcome { Drawn, NotAMetafile, Undrawable };
 
-// Draws a WMF or EMF as asked. For an EMF it sets up a QGuiApplication when
-// there is none yet, after libemf2svg has done its part (see emf_render.h).
+// Opens what drawing these bytes needs beyond the bytes themselves: for an
+// EMF, Qt's GUI module with its fonts and the picture readers for embedded
+// bitmaps. Returns the folders drawing still reads afterwards, the fonts'
+// (libwmf, libemf2svg and Qt open a font file when text first needs it).
+QByteArrayList prepareToDraw(const QByteArray& bytes);
+
+// Draws a WMF or EMF as asked; prepares it first when that was not done.
 Outcome drawMetafile(const QByteArray& bytes, const Request& request, Drawing* out);
 
 } // namespace metafile_helper
