@@ -9,7 +9,6 @@ work=$(mktemp -d "$(dirname "$root")/helper.XXXXXX")
 trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 pid=
 
-# Only what the lookup depends on: the program and the helper's folder beside bin.
 mkdir -p "$work/prefix/bin" "$work/prefix/libexec"
 cp "$root/bin/corvane" "$work/prefix/bin/"
 cp -R "$root/libexec/aurelis" "$work/prefix/libexec/"

@@ -8,10 +8,9 @@ set -euo pipefail
 build=$1 cpack=$2
 command -v lintian >/dev/null || { echo "lintian not installed: skipped"; exit 77; }
 work=$(mktemp -d "$build/lintian.XXXXXX")
-trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 
-# The package as scripts/package makes it, into a scratch folder, from what
-# the suite built: cpack would otherwise first build the whole tree again.
+# The package as scripts/package makes it, from what the suite built (cpack alone would build it all again).
 cat >"$work/install.cmake" <<EOF2
 set(CMAKE_INSTALL_PREFIX /usr)
 set(CMAKE_INSTALL_DO_STRIP 1)

@@ -26,10 +26,9 @@ printf '\xb7\xe2\xc3\xe6-cover.jpg-intro.txt\r\n' >"$book/docitem.txt"
 cp "$book/docitem.txt" "$book/DOCITEM.TXT"
 printf 'notes\n' >"$book/intro.txt"
 printf 'docitem\n' >"$book/docitem.txt.bak"
-mkdir "$book/docitem"
 
 XDG_DATA_DIRS="$work/share" "$probe" "$book/docitem.txt" "$book/DOCITEM.TXT" "$book/intro.txt" \
-  "$book/docitem.txt.bak" "$book/docitem" >"$work/types"
+  "$book/docitem.txt.bak" >"$work/types"
 cat "$work/types"
 field() { awk -F'\t' -v f="$1" -v n="$2" '$1 == f { print $n }' "$work/types"; }
 
@@ -42,7 +41,7 @@ grep -q "^MimeType=.*$catalogue;" "$root/share/applications/org.aurelis.corvane.
 [ "$(field "$book/DOCITEM.TXT" 2)" = "$catalogue" ] || fault "DOCITEM.TXT is not recognised as a catalogue"
 [ -n "$(field "$book/docitem.txt" 4)" ] || fault "the type has no English comment"
 field "$book/docitem.txt" 5 | LC_ALL=C grep -q -P '[\x80-\xff]' || fault "the type has no Chinese comment"
-for other in intro.txt docitem.txt.bak docitem; do
+for other in intro.txt docitem.txt.bak; do
   [ "$(field "$book/$other" 2)" != "$catalogue" ] || fault "$other is taken for a catalogue"
 done
 

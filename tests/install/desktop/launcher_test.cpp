@@ -41,11 +41,8 @@ QMap<QString, QByteArray> contents(const QString& folder)
     return files;
 }
 
-struct Started {
-    QString program, folder;
-};
-struct Chooser {
-    QString title, start;
+struct Call {
+    QString what, folder; // chooser: title and start folder; start: program and folder
 };
 
 class Launcher : public ::testing::Test {
@@ -68,10 +65,9 @@ protected:
 
         hooks.chooseFolder = [this](const QString& title, const QString& start) {
             chooserShown.push_back({title, start});
-            if (choices.empty())
-                return QString();
-            const QString choice = choices.front();
-            choices.pop_front();
+            const QString choice = choices.empty() ? QString() : choices.front();
+            if (!choices.empty())
+                choices.pop_front();
             return choice;
         };
         hooks.start = [this](const QString& program, const QString& folder) {
@@ -85,7 +81,7 @@ protected:
     void expectStartedOnlyIn(const QString& folder)
     {
         ASSERT_EQ(started.size(), 1u);
-        EXPECT_EQ(started[0].program, setup.corvane);
+        EXPECT_EQ(started[0].what, setup.corvane);
         EXPECT_EQ(QFileInfo(started[0].folder).canonicalFilePath(), QFileInfo(folder).canonicalFilePath());
     }
 
@@ -94,8 +90,7 @@ protected:
     launcher::Setup setup;
     launcher::Hooks hooks;
     std::deque<QString> choices; // the chooser's answers, in turn; none left: cancelled
-    std::vector<Chooser> chooserShown;
-    std::vector<Started> started;
+    std::vector<Call> chooserShown, started;
     bool startSucceeds = true;
 };
 
@@ -107,12 +102,10 @@ TEST_F(Launcher, NoArgumentSeedsTheOwnFolderOnceAndChoosesFromIt)
     EXPECT_EQ(open({}), 0);
     EXPECT_EQ(contents(own), contents(setup.demoBook));
     ASSERT_EQ(chooserShown.size(), 1u);
-    EXPECT_EQ(chooserShown[0].title, QStringLiteral("打开图文电子书"));
-    EXPECT_EQ(chooserShown[0].start, own);
+    EXPECT_EQ(chooserShown[0].what, QStringLiteral("打开图文电子书"));
+    EXPECT_EQ(chooserShown[0].folder, own);
     expectStartedOnlyIn(own);
     EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join('|').toStdString();
-    EXPECT_EQ(QDir(setup.home).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{"图文电子书"});
 
     // The user's changes since are kept; an empty argument is no argument; cancelling starts nothing.
     QFile::remove(own + "/cover.jpg");
@@ -151,17 +144,13 @@ TEST_F(Launcher, NoArgumentWithoutAUsableOwnFolderSaysSo)
 TEST_F(Launcher, ABookFolderOrAFileOfItOpensThatBook)
 {
     writeFile(root + "/大写/DOCITEM.TXT", "page-p.jpg-p.txt\r\n");
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(root + "/书 架");
     const struct {
         const char* name;
         QString argument, folder;
     } cases[] = {
         {"folder", book, book},
         {"folder with a trailing slash", book + "/", book},
-        {"relative folder", "一本书", book},
         {"catalogue", book + "/docitem.txt", book},
-        {"relative catalogue", "一本书/docitem.txt", book},
         {"catalogue in capitals", root + "/大写/DOCITEM.TXT", root + "/大写"},
         {"folder with its catalogue in capitals", root + "/大写", root + "/大写"},
     };
@@ -174,7 +163,6 @@ TEST_F(Launcher, ABookFolderOrAFileOfItOpensThatBook)
         EXPECT_TRUE(chooserShown.empty());
         EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join('|').toStdString();
     }
-    QDir::setCurrent(previous);
     EXPECT_FALSE(QFileInfo::exists(QDir(setup.home).filePath("图文电子书")));
 }
 
@@ -201,8 +189,8 @@ TEST_F(Launcher, AFolderWithoutCatalogueIsOpenedOnlyWhenTheUserSaysSo)
         EXPECT_EQ(open({empty + "/holiday.jpg"}), 0);
         EXPECT_EQ(boxes.shown().size(), 2);
         ASSERT_EQ(chooserShown.size(), 2u);
-        EXPECT_EQ(chooserShown[0].start, empty);
-        EXPECT_EQ(chooserShown[1].start, other);
+        EXPECT_EQ(chooserShown[0].folder, empty);
+        EXPECT_EQ(chooserShown[1].folder, other);
         expectStartedOnlyIn(book);
     }
     {
