@@ -28,13 +28,73 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent)
     viewport()->setAutoFillBackground(true);
 }
 
+namespace {
+
+// Qt lays a paragraph out whole, at a cost that grows faster than its
+// length: a megabyte on one line holds the window for seconds. Longer lines
+// go on in a new paragraph.
+constexpr qsizetype kMaxLineChars = 4096;
+
+QString noteFor(const RtfCuts& cuts)
+{
+    QStringList parts;
+    if (cuts.nesting)
+        parts << QStringLiteral("表格嵌套过深，已展平");
+    if (cuts.fonts)
+        parts << QStringLiteral("字体过多，部分用默认字体");
+    if (cuts.text)
+        parts << QStringLiteral("文字过长，只显示前 %1 字").arg(kMaxShownChars);
+    return parts.join(QStringLiteral("；"));
+}
+
+// One paragraph a line, at most kMaxShownChars characters and lines of at
+// most kMaxLineChars; what had to change is noted.
+QString shownPlainText(const QString& text, RtfCuts& cuts, bool& split)
+{
+    QString out;
+    out.reserve(std::min(text.size(), kMaxShownChars) + 16);
+    qsizetype line = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (out.size() >= kMaxShownChars) {
+            cuts.text = true;
+            break;
+        }
+        QChar c = text.at(i);
+        if (c == u'\r') {
+            if (i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+            c = u'\n';
+        }
+        if (c == u'\n') {
+            line = 0;
+        } else if (line >= kMaxLineChars && !(c.isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate())) {
+            out += u'\n';
+            split = true;
+            line = 0;
+        } else {
+            ++line;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 void RichTextBox::LoadFile(const QString& path)
 {
     const QByteArray bytes = readFileBytes(path); // throws before the content is touched
-    if (looksLikeRtf(bytes))
+    if (looksLikeRtf(bytes)) {
         setTextRTF(bytes);
-    else
-        setText(decodeTextFile(bytes));
+        return;
+    }
+    // No encoding takes more than four bytes a character: the rest of a
+    // larger file cannot show, and is not decoded.
+    constexpr qsizetype kMostBytesShown = kMaxShownChars * 4;
+    setText(decodeTextFile(bytes.size() > kMostBytesShown ? bytes.left(kMostBytesShown) : bytes));
+    const QString cut = noteFor(RtfCuts{false, false, true});
+    if (bytes.size() > kMostBytesShown && !loadNote_.contains(cut))
+        loadNote_ = loadNote_.isEmpty() ? cut : cut + QStringLiteral("；") + loadNote_;
 }
 
 void RichTextBox::SaveFile(const QString& path) const
@@ -49,7 +109,7 @@ QByteArray RichTextBox::TextRTF() const
 
 void RichTextBox::setTextRTF(const QByteArray& rtf)
 {
-    readRtf(rtf, document());
+    loadNote_ = noteFor(readRtf(rtf, document()));
     moveCursor(QTextCursor::Start);
 }
 
@@ -92,9 +152,13 @@ QString RichTextBox::Text() const
 void RichTextBox::setText(const QString& text)
 {
     // One paragraph per line, whichever line end the text uses.
-    QString normalized = text;
-    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    normalized.replace(u'\r', u'\n');
+    RtfCuts cuts;
+    bool split = false;
+    const QString normalized = shownPlainText(text, cuts, split);
+    loadNote_ = noteFor(cuts);
+    if (split)
+        loadNote_ = (loadNote_.isEmpty() ? QString() : loadNote_ + QStringLiteral("；"))
+                    + QStringLiteral("长行已分段");
     const bool undo = document()->isUndoRedoEnabled();
     document()->setUndoRedoEnabled(false);
     // setPlainText gives the new text the cursor's character format, which after a

@@ -3,6 +3,7 @@
 // exchanges its formatted content as RTF, and gives its plain text.
 #include <QByteArray>
 #include <QColor>
+#include <QString>
 #include <QTextEdit>
 
 namespace platform {
@@ -26,8 +27,16 @@ public:
     QString Text() const;
     void setText(const QString& text);
 
+    // What the last LoadFile, setText or setTextRTF left out or changed to keep
+    // the window answering, in words for the status bar; empty when the
+    // whole text shows as written.
+    QString loadNote() const { return loadNote_; }
+
     QColor BackColor() const;
     void setBackColor(const QColor& color);
+
+private:
+    QString loadNote_;
 };
 
 } // namespace platform

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -42,6 +43,7 @@ constexpr int kMaxImageSide = 8192;
 // Decoded pictures stay in the document; a document full of huge ones must not exhaust memory.
 constexpr qint64 kMaxImagePixels = 16LL * 1024 * 1024;
 constexpr qint64 kMaxDocumentImagePixels = 64LL * 1024 * 1024;
+constexpr qsizetype kMaxFontsInUse = 64;
 
 enum class Dest : uint8_t {
     Text,       // body text
@@ -201,6 +203,7 @@ public:
     void run();
     // Plain text only: a table was met, and its text was not kept.
     bool tableSkipped() const { return tableSkipped_; }
+    const RtfCuts& cuts() const { return cuts_; }
 
 private:
     void parse();
@@ -269,6 +272,11 @@ private:
     bool pictures_;
     bool pictureSeen_ = false;  // a picture left out
     bool tableSkipped_ = false; // plain text only
+    RtfCuts cuts_;
+    qsizetype shownChars_ = 0;
+    // Each font a page uses costs a search through the system's fonts when
+    // it is laid out; past a few dozen faces no real page goes.
+    QSet<QString> fontsInUse_;
 
     std::vector<GroupState> stack_;
     int flatDepth_ = 0;     // groups beyond kMaxDepth, read without their own state
@@ -817,7 +825,10 @@ void RtfReader::handleWord(Kw kw, bool hasParam, int param)
     case Kw::Sect:
     case Kw::Page: endParagraph(kw == Kw::Par); break;
     case Kw::InTbl: s.para.intbl = true; break;
-    case Kw::Itap: s.para.itap = static_cast<int8_t>(clampInt(param, 0, kMaxTableDepth)); break;
+    case Kw::Itap:
+        cuts_.nesting = cuts_.nesting || (param > kMaxTableDepth && document_);
+        s.para.itap = static_cast<int8_t>(clampInt(param, 0, kMaxTableDepth));
+        break;
     case Kw::NestTableProps: s.nestProps = true; break;
     // \cell and \row end the top-level table's cells and rows, whatever the paragraph says.
     case Kw::Cell: endCell(1); break;
@@ -1155,6 +1166,17 @@ void RtfReader::finish()
 
 void RtfReader::insertText(Target& t, const QString& text, const QTextCharFormat& format)
 {
+    if (!plain_ && shownChars_ + text.size() > kMaxShownChars) {
+        // Nothing after the cut shows: the rest of the file is not read.
+        cuts_.text = true;
+        done_ = true;
+        const qsizetype room = kMaxShownChars - shownChars_;
+        shownChars_ = kMaxShownChars;
+        if (room > 0)
+            insertText(t, text.left(room), format);
+        return;
+    }
+    shownChars_ += text.size();
     if (t.ops)
         t.ops->push_back({rtf::Op::Kind::Text, text, format, QTextFormat(), nullptr});
     else if (plain_)
@@ -1379,8 +1401,15 @@ const QTextCharFormat& RtfReader::charFormat(const CharProps& props)
         return found->second;
     QTextCharFormat format;
     const auto font = fonts_.find(props.font);
-    if (font != fonts_.end() && !font->second.name.isEmpty())
-        format.setFontFamilies(QStringList{font->second.name});
+    if (font != fonts_.end() && !font->second.name.isEmpty()) {
+        const QString& name = font->second.name;
+        if (fontsInUse_.size() < kMaxFontsInUse || fontsInUse_.contains(name)) {
+            fontsInUse_.insert(name);
+            format.setFontFamilies(QStringList{name});
+        } else {
+            cuts_.fonts = true;
+        }
+    }
     format.setFontPointSize(props.halfPoints / 2.0);
     if (props.bold)
         format.setFontWeight(QFont::Bold);
@@ -1431,10 +1460,11 @@ QTextBlockFormat RtfReader::blockFormat(const ParaProps& props) const
 
 } // namespace
 
-void readRtf(const QByteArray& rtf, QTextDocument* document)
+RtfCuts readRtf(const QByteArray& rtf, QTextDocument* document)
 {
     if (!document)
-        return;
+        return {};
+    RtfCuts cuts;
     const bool undo = document->isUndoRedoEnabled();
     document->setUndoRedoEnabled(false);
     document->clear();
@@ -1443,9 +1473,11 @@ void readRtf(const QByteArray& rtf, QTextDocument* document)
         batch.beginEditBlock();
         RtfReader reader(rtf, document, nullptr);
         reader.run();
+        cuts = reader.cuts();
         batch.endEditBlock();
     }
     document->setUndoRedoEnabled(undo);
+    return cuts;
 }
 
 QString rtfPlainText(const QByteArray& rtf)

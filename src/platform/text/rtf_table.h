@@ -17,7 +17,10 @@ class QTextCursor;
 namespace platform::rtf {
 
 constexpr int kTwipsPerPixel = 15; // 96 dots an inch
-constexpr int kMaxTableDepth = 16;
+// Laying out a table lays out each cell's tables again for every width it
+// tries, so the cost multiplies with each level: at sixteen a few kilobytes
+// held the window for minutes. Word processors' own pages stop at two or three.
+constexpr int kMaxTableDepth = 4;
 // Word allows 63 cells a row; a longer row goes on in a new row.
 constexpr int kMaxCellsPerRow = 1024;
 

@@ -3,9 +3,14 @@
 #include "platform/core/error.h"
 #include "platform/text/ansi_text.h"
 #include "platform/text/richtextbox.h"
+#include "platform/text/rtf.h"
+#include "platform/text/rtf_table.h"
 #include "support/test_support.h"
 
 #include <QFile>
+#include <QSet>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <gtest/gtest.h>
@@ -187,5 +192,100 @@ TEST(RichTextBox, PlainTextAfterRichTextTakesTheBoxFontAndColour)
         EXPECT_EQ(checked, 2);
         // What the user types or pastes next is in the design format too.
         EXPECT_FALSE(box.currentCharFormat().font().resolve(design).bold());
+    }
+}
+
+namespace {
+
+// How deep tables nest in a document, 0 without tables.
+int tableDepth(QTextFrame* frame)
+{
+    int deepest = 0;
+    for (QTextFrame* child : frame->childFrames())
+        deepest = std::max(deepest, tableDepth(child) + (qobject_cast<QTextTable*>(child) ? 1 : 0));
+    return deepest;
+}
+
+struct Shown {
+    qsizetype characters = 0;
+    qsizetype longestParagraph = 0;
+    int fonts = 0;
+    int tableDepth = 0;
+};
+
+Shown measure(const RichTextBox& box)
+{
+    Shown shown;
+    QSet<QString> families;
+    for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next()) {
+        shown.characters += b.length();
+        shown.longestParagraph = std::max<qsizetype>(shown.longestParagraph, b.length());
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            for (const QString& f : it.fragment().charFormat().fontFamilies().toStringList())
+                families.insert(f);
+    }
+    shown.fonts = int(families.size());
+    shown.tableDepth = tableDepth(box.document()->rootFrame());
+    return shown;
+}
+
+} // namespace
+
+TEST(RichTextBox, PagesTooLargeToLayOutAreCutAndSaySo)
+{
+    const QByteArray line = platform::encodeAnsi(QStringLiteral("亭台楼阁与花木泉石相映成趣。"));
+    QByteArray oneLine, manyLines, fonts = "{\\rtf1\\ansi{\\fonttbl", nested = "{\\rtf1\\ansi\\trowd\\cellx9000 ";
+    while (oneLine.size() < 3'000'000)
+        oneLine += line;
+    while (manyLines.size() < 3'000'000)
+        manyLines += line + "\r\n";
+    for (int f = 0; f < 2000; ++f)
+        fonts += "{\\f" + QByteArray::number(f) + "\\fnil Face" + QByteArray::number(f) + ";}";
+    fonts += "}";
+    for (int f = 0; f < 2000; ++f)
+        fonts += "\\f" + QByteArray::number(f) + " ab ";
+    for (int level = 1; level <= 60; ++level)
+        nested += "\\pard\\intbl\\itap" + QByteArray::number(level) + " x" + QByteArray::number(level) + "\\nestcell ";
+    for (int level = 60; level >= 2; --level)
+        nested += "{\\*\\nesttableprops\\trowd\\cellx" + QByteArray::number(9000 - level * 100) + "\\nestrow}";
+    QByteArray longRtf = "{\\rtf1\\ansi ";
+    while (longRtf.size() < 1'200'000)
+        longRtf += "words in a long rich text\\par ";
+
+    const struct {
+        const char* name;
+        QByteArray file;
+        const char* note; // a word the note must hold; empty: the page shows whole
+    } cases[] = {
+        {"a real page", kPage, ""},
+        {"plain text on one line", oneLine, "长行已分段"},
+        {"plain text in many lines", manyLines, "文字过长"},
+        {"rich text using many fonts", fonts + "}", "字体过多"},
+        {"tables nested sixty deep", nested + "\\cell\\row}", "嵌套过深"},
+        {"a long rich text", longRtf + "}", "文字过长"},
+    };
+    TempWorkDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.write("page.txt", c.file);
+        RichTextBox box;
+        box.LoadFile(QStringLiteral("page.txt"));
+        const Shown shown = measure(box);
+        if (!*c.note) {
+            EXPECT_TRUE(box.loadNote().isEmpty());
+            EXPECT_EQ(box.Text(), QStringLiteral("第一页\r\n正文，结束。"));
+            continue;
+        }
+        EXPECT_TRUE(box.loadNote().contains(QString::fromUtf8(c.note))) << box.loadNote().toStdString();
+        // What a window can lay out at once: a few hundred thousand characters,
+        // no paragraph of tens of thousands, a few dozen faces, a few levels of tables.
+        EXPECT_LE(shown.characters, platform::kMaxShownChars * 11 / 10);
+        EXPECT_LT(shown.longestParagraph, 10'000);
+        EXPECT_LE(shown.fonts, 100);
+        EXPECT_LE(shown.tableDepth, platform::rtf::kMaxTableDepth);
+        EXPECT_GT(shown.characters, 0);
+        // Loading a real page afterwards shows it whole, with no note left behind.
+        box.setTextRTF(kPage);
+        EXPECT_TRUE(box.loadNote().isEmpty());
     }
 }
