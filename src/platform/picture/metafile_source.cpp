@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -51,6 +52,12 @@ std::optional<Drawing> readReply(const QByteArray& reply)
     return Drawing{image, header->naturalTwips};
 }
 
+// The window waits while the helper draws, so a drawing gets this long: real
+// metafiles draw in a fifth of it, even under a sanitizer. One that takes
+// longer is no picture to show when it loads, and is stretched from the
+// drawing before when zoomed.
+constexpr int kWindowWaitMs = std::min(800, metafile::kTimeoutMs);
+
 // One run of the helper, started directly (no shell). Empty when it cannot
 // be started, fails, crashes, runs past its time or replies with anything
 // but a picture.
@@ -65,7 +72,7 @@ std::optional<Drawing> drawInHelper(const QByteArray& metafile, const char* mode
     helper.setProgram(helperProgramPath(QString::fromLatin1(metafile::kHelperName)));
     helper.setArguments({QString::fromLatin1(mode), QString::number(size.width()), QString::number(size.height())});
     helper.setStandardErrorFile(QProcess::nullDevice());
-    const QDeadlineTimer deadline(metafile::kTimeoutMs);
+    const QDeadlineTimer deadline(kWindowWaitMs);
     helper.start(QIODevice::ReadWrite);
     if (!helper.waitForStarted(int(deadline.remainingTime())))
         return std::nullopt;

@@ -225,6 +225,14 @@ struct Picture::Impl {
             image = source->renderPart(next, size, &covered);
         } else if (decoded.size() == naturalPixels) {
             image = smoothlyScaled(decoded, next, size);
+        } else if (source->rendersCheaperWhenSmaller()) {
+            // A decoder that shrinks but cannot cut: the whole picture at
+            // the scale drawn, within the budget of a part.
+            const QSize wholeSize = detail::boundedByArea(sizeFor(whole), detail::kMaxPartPixels);
+            image = decode(wholeSize);
+            covered = whole;
+            if (!image.isNull() && image.size() != wholeSize)
+                image = smoothlyScaled(image, image.rect(), wholeSize);
         }
         if (image.isNull() || covered.isEmpty())
             return {};
@@ -296,6 +304,16 @@ QSizeF Picture::naturalTwips() const { return d ? d->naturalTwips : QSizeF(); }
 QByteArray Picture::format() const { return d ? pictureFormatName(d->source->format()) : QByteArray(); }
 
 int Picture::decodeCount() const { return d ? d->decodes : 0; }
+
+qint64 Picture::heldBytes() const
+{
+    if (!d)
+        return 0;
+    qint64 bytes = d->decoded.sizeInBytes() + d->regionImage.sizeInBytes();
+    if (d->shown.cacheKey() != d->decoded.cacheKey())
+        bytes += d->shown.sizeInBytes();
+    return bytes;
+}
 
 QImage Picture::image(const QSize& targetPixels) const
 {

@@ -53,6 +53,8 @@ public:
     QByteArray format() const;
     // How often pixels were decoded or rendered from the file data (shared by copies).
     int decodeCount() const;
+    // Bytes of pixels the picture keeps for showing and drawing (shared by copies).
+    qint64 heldBytes() const;
 
 private:
     struct Impl;

@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 #include <cstdlib>
 
 namespace platform::detail {
@@ -18,6 +19,50 @@ qint64 area(const QSize& s) { return qint64(s.width()) * s.height(); }
 [[noreturn]] void invalidPicture()
 {
     throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+}
+
+// Decoders that cannot decode at a smaller size build the whole picture
+// first. A file of theirs that claims far more pixels than its bytes can
+// describe is a few kilobytes asking for a gigabyte: real drawings, flat
+// colour included, stay a hundredfold below this.
+constexpr qint64 kMaxPixelsPerByte = 1024;
+// Up to this size a picture is cheap whatever its file, so the test above
+// spares small icons and bitmaps of one colour.
+constexpr qint64 kAlwaysAffordablePixels = qint64(4096) * 4096;
+
+quint32 u32At(const QByteArray& b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }
+quint16 u16At(const QByteArray& b, int at) { return qFromLittleEndian<quint16>(b.constData() + at); }
+
+// Whether an uncompressed bitmap's file ends before its last row of pixels
+// (the decoder would show the missing rows as black, at the full size).
+bool bitmapTruncated(const QByteArray& bytes)
+{
+    if (bytes.size() < 26)
+        return false;
+    const qint64 offBits = u32At(bytes, 10);
+    const quint32 infoSize = u32At(bytes, 14);
+    qint64 width = 0, height = 0, bits = 0, compression = 0;
+    if (infoSize == 12) {
+        width = u16At(bytes, 18);
+        height = u16At(bytes, 20);
+        bits = bytes.size() >= 26 ? u16At(bytes, 24) : 0;
+    } else if (infoSize >= 40 && bytes.size() >= 34) {
+        width = std::abs(qint64(qint32(u32At(bytes, 18))));
+        height = std::abs(qint64(qint32(u32At(bytes, 22))));
+        bits = u16At(bytes, 28);
+        compression = u32At(bytes, 30);
+    } else {
+        return false;
+    }
+    // Run-length and embedded JPEG or PNG data have no size to check here.
+    constexpr quint32 kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if ((compression != kRgb && compression != kBitFields && compression != kAlphaBitFields) || width == 0
+        || height == 0 || bits == 0)
+        return false;
+    const qint64 stride = (width * bits + 31) / 32 * 4;
+    // Some writers leave out the padding after the last row.
+    const qint64 needed = offBits + stride * (height - 1) + (width * bits + 7) / 8;
+    return bytes.size() < needed;
 }
 
 // The decoder cuts JPEG parts cheaply on its 8-pixel blocks.
@@ -39,6 +84,11 @@ public:
         stored_ = QSize(std::abs(declared.width()), std::abs(declared.height()));
         if (stored_.isEmpty() || area(stored_) > kMaxPicturePixels)
             invalidPicture();
+        if (format_ == PictureFormat::Bmp && bitmapTruncated(bytes_))
+            invalidPicture();
+        if (!scalesInDecoder() && area(stored_) > kAlwaysAffordablePixels
+            && area(stored_) > kMaxPixelsPerByte * bytes_.size())
+            invalidPicture();
         transformation_ = reader.transformation();
         natural_ = turned() ? stored_.transposed() : stored_;
     }
@@ -49,10 +99,11 @@ public:
 
     bool rendersCheaperWhenSmaller() const override
     {
-        return format_ == PictureFormat::Jpeg && area(natural_) > kSmallPicturePixels;
+        return scalesInDecoder() && area(natural_) > kSmallPicturePixels;
     }
 
-    bool rendersParts() const override { return rendersCheaperWhenSmaller(); }
+    // Only the JPEG decoder decodes a part without the rows above it.
+    bool rendersParts() const override { return format_ == PictureFormat::Jpeg && rendersCheaperWhenSmaller(); }
 
     QImage render(const QSize& size) const override
     {
@@ -61,10 +112,25 @@ public:
         open(buffer, reader);
         if (imageIndex_ > 0 && !reader.jumpToImage(imageIndex_))
             return {};
-        if (usesDecoderScaling(size))
+        const bool scaled = usesDecoderScaling(size);
+        if (scaled)
             // The reader scales before it applies the orientation.
             reader.setScaledSize(turned() ? size.transposed() : size);
-        return reader.read();
+        QImage image = reader.read();
+        // The PNG decoder shrinks colour pictures as it reads them, but hands
+        // grey and palette ones back whole: those are shrunk here, so that
+        // no more than the size asked for is kept.
+        if (scaled && !image.isNull() && (image.width() > size.width() || image.height() > size.height())) {
+            // Smooth scaling works on 32-bit pixels: picking every few pixels
+            // first, in the picture's own format, keeps that copy small.
+            const QSize picked = (size * 4).boundedTo(image.size());
+            if (picked != image.size())
+                image = image.scaled(picked, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                  : QImage::Format_RGB32)
+                        .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+        return image;
     }
 
     QImage renderPart(const QRect& part, const QSize& size, QRect* covered) const override
@@ -95,6 +161,20 @@ public:
     }
 
 private:
+    // JPEG drops detail in its blocks; PNG shrinks row by row as it inflates.
+    bool scalesInDecoder() const { return format_ == PictureFormat::Jpeg || eightBitPng(); }
+
+    // Qt's PNG decoder shrinks eight-bit grey and colour pictures well; for
+    // palette, one-bit and 16-bit ones it gives colours of its own.
+    bool eightBitPng() const
+    {
+        if (format_ != PictureFormat::Png || bytes_.size() < 26)
+            return false;
+        const int depth = quint8(bytes_.at(24));
+        const int colourType = quint8(bytes_.at(25));
+        return depth == 8 && (colourType == 0 || colourType == 2 || colourType == 6);
+    }
+
     void open(QBuffer& buffer, QImageReader& reader) const
     {
         QImageReader::setAllocationLimit(kDecoderAllocationLimitMb);
