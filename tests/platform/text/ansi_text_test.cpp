@@ -98,29 +98,18 @@ TEST(TextFileDetection, EverythingElseIsGbk)
     EXPECT_EQ(platform::decodeTextFile(hex("b0a1") + hex("d6d0cec4")), QStringLiteral("啊中文"));
 }
 
-// A UTF-16 file one byte too long: the half unit at its end is no character,
-// so neither the text nor a catalogue read from it gains anything; whole
-// units at the end, even a lone surrogate, are still read.
+// A UTF-16 catalogue one byte too long: the half unit at its end is no
+// character, so the text gains none and the catalogue no row.
 TEST(TextFileDetection, HalfAUtf16UnitAtTheEndIsDropped)
 {
+    const QString text = QStringLiteral("第一页-a.png-a.txt\r\n第二页-b.png-b.txt\r\n");
     for (const bool bigEndian : {false, true}) {
-        for (const QString& text : {QStringLiteral("第一页-a.png-a.txt\r\n第二页-b.png-b.txt\r\n"),
-                                    QStringLiteral("说明"), QString()}) {
-            const QByteArray whole = testing_support::notepadUnicode(text, bigEndian);
-            for (const char stray : {'\x00', 'A', '\xd8', '\x0d'}) {
-                SCOPED_TRACE(testing::Message() << bigEndian << " " << text.size() << " " << int(stray));
-                const QByteArray bytes = whole + stray;
-                EXPECT_EQ(platform::decodeTextFile(bytes), text);
-                AnsiTextReader reader = AnsiTextReader::fromBytes(bytes);
-                QStringList lines;
-                while (!reader.atEndOfLine())
-                    lines << reader.readLine();
-                EXPECT_EQ(lines, text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
-            }
+        for (const char stray : {'\x00', 'A', '\xd8', '\x0d'}) {
+            const QByteArray bytes = testing_support::notepadUnicode(text, bigEndian) + stray;
+            EXPECT_EQ(platform::decodeTextFile(bytes), text) << bigEndian << int(stray);
+            EXPECT_EQ(readAllLines(AnsiTextReader::fromBytes(bytes)),
+                      (QStringList{QStringLiteral("第一页-a.png-a.txt"), QStringLiteral("第二页-b.png-b.txt")}));
         }
-        const QByteArray highSurrogate = bigEndian ? QByteArray("\xd8\x3d", 2) : QByteArray("\x3d\xd8", 2);
-        EXPECT_EQ(platform::decodeTextFile(testing_support::notepadUnicode(QStringLiteral("说明"), bigEndian) + highSurrogate),
-                  QStringLiteral("说明") + QChar(0xd83d));
     }
 }
 

@@ -30,7 +30,7 @@ using metafile_helper::Request;
 
 enum Exit { Drawn = 0, BadRequest = 2, NotAMetafile = 3, Undrawable = 4, WriteFailed = 5 };
 // The answers to probe-open.
-enum Probe { ProbeRefused = 0, ProbeOpened = 7, ProbeNoSandbox = 8 };
+enum Probe { ProbeRefused = 0, ProbeOpened = 7, ProbeNoSandbox = 8, ProbeSanitized = 9 };
 
 void limitResources()
 {
@@ -158,7 +158,11 @@ metafile_helper::Sandbox prepareAndForbidOpening(const QByteArray& bytes)
 // sets up as for the metafile on the standard input, then tries to read FILE.
 int probeOpening(const char* file)
 {
-    if (prepareAndForbidOpening(readInput()) != metafile_helper::Sandbox::Applied)
+    const metafile_helper::Sandbox sandbox = prepareAndForbidOpening(readInput());
+#ifdef AURELIS_ADDRESS_SANITIZER
+    return ProbeSanitized;
+#endif
+    if (sandbox != metafile_helper::Sandbox::Applied)
         return ProbeNoSandbox;
     const int fd = ::open(file, O_RDONLY | O_CLOEXEC);
     if (fd >= 0)
