@@ -223,6 +223,8 @@ private:
     ImageBoxState img_;
     int16_t currentPage_ = 0;
     int16_t autoPlayPage_ = 0;
+    // Why the page's picture was refused (无效图片), for the panel that names its file.
+    QString pictureRefused_;
     bool inResize_ = false;
     std::unique_ptr<ReadingAids> aids_;
 };

@@ -23,6 +23,12 @@ int16_t step16(int16_t value, int delta)
         throw platform::Error(platform::errc::Overflow, QStringLiteral("溢出"));
     return static_cast<int16_t>(v);
 }
+
+// A file's name, and what of it could not be shown, if anything.
+QString withNote(const QString& name, const QString& note)
+{
+    return note.isEmpty() ? name : name + QStringLiteral("（") + note + QStringLiteral("）");
+}
 }
 
 QString frmmain::cellOf(int position, int subItem) const { return listVW->subItem(position, subItem); }
@@ -30,9 +36,9 @@ QString frmmain::cellOf(int position, int subItem) const { return listVW->subIte
 void frmmain::showPanels(int position)
 {
     platform::runSteps({
-        [&] { stBarPanels[3]->setText(cellOf(position, 2)); },
+        [&] { stBarPanels[3]->setText(withNote(cellOf(position, 2), RTBoxShow[0]->loadNote())); },
         // A built-in book has no picture files: panel 3 names the entry.
-        [&] { stBarPanels[2]->setText(cellOf(position, hasBuiltInBook() ? 1 : 3)); },
+        [&] { stBarPanels[2]->setText(withNote(cellOf(position, hasBuiltInBook() ? 1 : 3), pictureRefused_)); },
         [&] { stBarPanels[1]->setText(listVW->rowText(position)); },
     });
 }

@@ -29,7 +29,16 @@ void frmmain::loadPictureInto(const QString& file)
     const QSize box = (QSizeF(platform::twipsToPixels(pane.width), platform::twipsToPixels(pane.height))
                        * ImgPic->devicePixelRatioF())
                           .toSize();
-    const platform::Picture picture = file.isEmpty() ? platform::Picture() : pagePicture(pageFilePath(file), box);
+    pictureRefused_.clear();
+    platform::Picture picture;
+    try {
+        picture = file.isEmpty() ? platform::Picture() : pagePicture(pageFilePath(file), box);
+    } catch (const platform::Error& e) {
+        // A file that is there but no picture to show is named as such; a missing one is not.
+        if (e.number() == platform::errc::InvalidPicture)
+            pictureRefused_ = e.description();
+        throw;
+    }
     ImgPic->setPicture(picture);
     if (!img_.stretch && !picture.isNull()) {
         const QSizeF natural = picture.naturalTwips();

@@ -83,6 +83,8 @@ QString shownPlainText(const QString& text, RtfCuts& cuts, bool& split)
 
 void RichTextBox::LoadFile(const QString& path)
 {
+    // A file that cannot be read has nothing cut: no note of the text before stays.
+    loadNote_.clear();
     const QByteArray bytes = readFileBytes(path); // throws before the content is touched
     if (looksLikeRtf(bytes)) {
         setTextRTF(bytes);
