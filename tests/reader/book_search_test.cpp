@@ -194,7 +194,6 @@ TEST(BookSearch, TheCacheKeepsWithinItsBytesWhateverTheBookHolds)
         {"texts beyond the budget", &distinct, 3 << 20, 12, 12},
         // A text larger than the budget is searched and let go, never kept.
         {"a text beyond the whole budget", &links, 1 << 20, 30, 30},
-        {"everything fits", &distinct, qint64(64) << 20, 12, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -215,18 +214,4 @@ TEST(BookSearch, TheCacheKeepsWithinItsBytesWhateverTheBookHolds)
         // Something is kept whenever a text fits at all.
         EXPECT_EQ(cache.size() > 0, c.budget > (2 << 20));
     }
-}
-
-TEST(BookSearch, NothingToFindReadsNothing)
-{
-    testing_support::TempWorkDir dir;
-    dir.write("p1.txt", QByteArray("some text"));
-    BookPage page;
-    page.number = 1;
-    page.textFile = dir.file("p1.txt");
-    PageTextCache cache;
-    EXPECT_EQ(searchBook({page}, QString(), cache).total, 0);
-    EXPECT_EQ(cache.reads(), 0);
-    EXPECT_EQ(searchBook({page}, QStringLiteral("TEXT"), cache).total, 1);
-    EXPECT_EQ(cache.reads(), 1);
 }
