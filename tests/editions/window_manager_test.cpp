@@ -18,22 +18,21 @@ class WindowManager : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        for (int n = 91; n < 140 && display_.isEmpty(); ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
-                continue;
-            server_ = new QProcess;
-            server_->start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), "-screen", "0",
-                                                    QStringLiteral("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight),
-                                                    "-nolisten", "tcp"});
-            server_->waitForStarted(5000);
-            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
-            for (int i = 0; i < 50 && server_->state() == QProcess::Running && !QFile::exists(socket); ++i)
-                QThread::msleep(100);
-            if (server_->state() == QProcess::Running && QFile::exists(socket))
-                display_ = QStringLiteral(":%1").arg(n);
-            else
-                stop(server_);
+        // Xvfb picks a free display itself and says which: tests running at the
+        // same time each get their own.
+        server_ = new QProcess;
+        server_->start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0",
+                                                QStringLiteral("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight),
+                                                "-nolisten", "tcp"});
+        QByteArray said;
+        for (int i = 0; i < 100 && server_->state() != QProcess::NotRunning && !said.contains('\n'); ++i) {
+            server_->waitForReadyRead(100);
+            said += server_->readAllStandardOutput();
         }
+        if (said.trimmed().isEmpty())
+            stop(server_);
+        else
+            display_ = QStringLiteral(":") + QString::fromLatin1(said.trimmed());
         if (display_.isEmpty()) {
             why_ = "Xvfb would not start";
             return;
