@@ -239,13 +239,13 @@ void FrmThumbs::Open()
     show();
     raise();
     activateWindow();
-    settle_.start();
 }
 
 void FrmThumbs::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    settle_.start();
+    // The first screen is asked for at once: opening is the one time the user waits for it.
+    askForVisibleRows();
 }
 
 void FrmThumbs::resizeEvent(QResizeEvent* event)
