@@ -6,6 +6,7 @@
 #include "reader/frmfind.h"
 #include "reader/frmthumbs.h"
 #include "speech/fake_voice.h"
+#include "speech/frmreadtxt.h"
 
 #include <QAction>
 #include <QFile>
@@ -267,4 +268,64 @@ TEST_F(ReaderTest, EachKeyOfTheHelpsKeyListDoesWhatItsLineSays)
     }
     for (auto it = helpKeys.cbegin(); it != helpKeys.cend(); ++it)
         EXPECT_TRUE(driven.contains(it.key())) << "no check of the help's line for " << it.key().toStdString();
+}
+
+// Every line of the help's menu list names an entry the menus have, with the
+// key the help gives it; the entries without a key do what their line says.
+TEST_F(ReaderTest, EachEntryOfTheHelpsMenuListIsThereAndDoesWhatItsLineSays)
+{
+    makeBook(2);
+    start();
+    DialogRecorder dialogs;
+    QHash<QString, QAction*> entries;
+    for (QAction* a : w->actions())
+        entries.insert(a->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)"))), a);
+    for (QAction* m : w->menuBar()->actions())
+        entries.insert(m->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)"))), m);
+
+    // "caption（key）：what it does" lines, between the menu list's heading and the key list's.
+    const QRegularExpression line(QStringLiteral("^\\s*([^（：\\t]+)(?:（([^）]+)）)?(?:：(.*))?$"));
+    QStringList listed;
+    bool inList = false;
+    for (const QString& text : w->RTBoxShow[1]->Text().split(QRegularExpression(QStringLiteral("[\\r\\n]+")))) {
+        if (text.contains(QStringLiteral("菜单一览"))) {
+            inList = true;
+            continue;
+        }
+        if (inList && text.contains(QStringLiteral("快捷键一览")))
+            break;
+        const QRegularExpressionMatch m = line.match(text);
+        if (!inList || text.trimmed().isEmpty() || !m.hasMatch())
+            continue;
+        const QString caption = m.captured(1).trimmed(), key = m.captured(2);
+        SCOPED_TRACE(caption.toStdString());
+        listed << caption;
+        QAction* entry = entries.value(caption);
+        ASSERT_NE(entry, nullptr) << "the help names an entry the menus do not have";
+        // Alt+letter is the access key the caption carries; any other key is the entry's shortcut.
+        if (key.startsWith(QStringLiteral("Alt+"))) {
+            EXPECT_TRUE(entry->text().contains(QStringLiteral("(&%1)").arg(key.mid(4)))) << entry->text().toStdString();
+        } else if (!key.isEmpty()) {
+            EXPECT_EQ(entry->shortcut().toString(QKeySequence::PortableText), key);
+        }
+    }
+    ASSERT_GE(listed.size(), 10);
+
+    const struct {
+        const char* caption;
+        std::function<bool()> effect;
+    } unkeyed[] = {
+        {"语音朗读", [&] { return w->readTxtDialog() && w->readTxtDialog()->isVisible(); }},
+        {"制作电子书", [&] { return w->findChild<QWidget*>(QStringLiteral("frmFile")) != nullptr; }},
+        {"打印图像", [&] { return dialogs.shown().size() == 1 && dialogs.shown()[0].kind == DialogKind::Printer; }},
+        {"帮助", [&] { return w->layoutMode() == LayoutMode::TextMaximum && w->RTBoxShow[0]->Text().contains(QStringLiteral("使用说明")); }},
+        {"退出", [&] { return exits.count() == 1; }},
+    };
+    for (const auto& c : unkeyed) {
+        SCOPED_TRACE(c.caption);
+        ASSERT_TRUE(listed.contains(QString::fromUtf8(c.caption)));
+        entries.value(QString::fromUtf8(c.caption))->trigger();
+        QApplication::processEvents();
+        EXPECT_TRUE(c.effect());
+    }
 }
