@@ -162,6 +162,8 @@ public:
     platform::SpVoice* voice() const { return Voice.get(); }
     speech::FrmReadTxt* readTxtDialog() const;
     FrmFind* findWindow() const;
+    // Runs `changed` (in the receiver's life) whenever the catalogue rows change: another book.
+    void onBookChanged(QObject* receiver, const std::function<void()>& changed);
     FrmThumbs* thumbsWindow() const;
     // Pages are being read one after another ("连续朗读").
     bool isReadingOn() const { return readingOn_; }

@@ -66,14 +66,11 @@ void frmmain::menuThumbs_Click()
         };
         source.showPage = [this](int position) { listVW_ItemClick(position); };
         thumbs_ = new FrmThumbs(std::move(source), this);
-        // A catalogue filled again (the builder does) is another book.
-        QAbstractItemModel* rows = listVW->model();
+        // A catalogue filled again (the builder does) is another book; a sorted one
+        // puts other pages at the thumbnails' places.
         ThumbnailModel* model = thumbs_->model();
-        connect(rows, &QAbstractItemModel::modelReset, model, &ThumbnailModel::reset);
-        connect(rows, &QAbstractItemModel::layoutChanged, model, &ThumbnailModel::reset);
-        connect(rows, &QAbstractItemModel::rowsInserted, model, &ThumbnailModel::reset);
-        connect(rows, &QAbstractItemModel::rowsRemoved, model, &ThumbnailModel::reset);
-        connect(rows, &QAbstractItemModel::dataChanged, model, &ThumbnailModel::reset);
+        onBookChanged(model, [model] { model->reset(); });
+        connect(listVW->model(), &QAbstractItemModel::layoutChanged, model, &ThumbnailModel::reset);
     }
     thumbs_->Open();
 }

@@ -25,16 +25,21 @@ void frmmain::menuFind_Click()
         };
         find_ = new FrmFind(std::move(target), this);
         // A catalogue filled again (the builder does) is another book: its texts are read anew.
-        QAbstractItemModel* rows = listVW->model();
-        connect(rows, &QAbstractItemModel::modelReset, find_, &FrmFind::BookChanged);
-        connect(rows, &QAbstractItemModel::rowsInserted, find_, &FrmFind::BookChanged);
-        connect(rows, &QAbstractItemModel::rowsRemoved, find_, &FrmFind::BookChanged);
-        connect(rows, &QAbstractItemModel::dataChanged, find_, &FrmFind::BookChanged);
+        onBookChanged(find_, [find = find_.data()] { find->BookChanged(); });
     }
     find_->Open();
 }
 
 FrmFind* frmmain::findWindow() const { return find_.data(); }
+
+void frmmain::onBookChanged(QObject* receiver, const std::function<void()>& changed)
+{
+    QAbstractItemModel* rows = listVW->model();
+    connect(rows, &QAbstractItemModel::modelReset, receiver, changed);
+    connect(rows, &QAbstractItemModel::rowsInserted, receiver, changed);
+    connect(rows, &QAbstractItemModel::rowsRemoved, receiver, changed);
+    connect(rows, &QAbstractItemModel::dataChanged, receiver, changed);
+}
 
 std::vector<BookPage> frmmain::bookPages() const
 {

@@ -1,11 +1,8 @@
 #include "reader/frmthumbs.h"
 
-#include "platform/core/regular_file.h"
 #include "platform/picture/picture.h"
 
-#include <QBuffer>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QListView>
 #include <QPainter>
 #include <QScrollBar>
@@ -26,28 +23,13 @@ bool isMetafile(const QString& path)
     return suffix == QLatin1String("wmf") || suffix == QLatin1String("emf");
 }
 
-// A picture fitted into the thumbnail box, its aspect kept; null when it cannot be read.
+// A picture fitted into the thumbnail box, its aspect kept; null when it cannot be
+// read. The picture layer decodes a photograph at a reduced size and knows
+// which formats must not be scaled in their decoder.
 QImage decodeThumbnail(const QString& path)
 {
     const QSize box(ThumbnailModel::kThumbWidth, ThumbnailModel::kThumbHeight);
     try {
-        if (!isMetafile(path)) {
-            // A format that decodes at a reduced size (JPEG) does so straight away: a
-            // photograph's thumbnail costs an eighth of its pixels, not all of them.
-            platform::RegularFileRead file = platform::readRegularFile(path, platform::kMaxPictureFileBytes);
-            if (file.status != platform::RegularFileRead::Read)
-                return QImage();
-            QBuffer buffer(&file.bytes);
-            QImageReader reader(&buffer);
-            if (reader.supportsOption(QImageIOHandler::ScaledSize) && reader.size().isValid()) {
-                reader.setScaledSize(reader.size().scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
-                // The fast transform is as good as the careful one at this size.
-                reader.setQuality(25);
-                const QImage image = reader.read();
-                if (!image.isNull())
-                    return image;
-            }
-        }
         const platform::Picture picture = platform::Picture::load(path, box);
         const QSize fitted = picture.naturalPixels().scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         const QImage shown = picture.image(fitted);

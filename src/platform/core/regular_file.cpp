@@ -1,4 +1,5 @@
 #include "platform/core/regular_file.h"
+#include "platform/core/unique_fd.h"
 
 #include <QFile>
 #include <algorithm>
@@ -9,27 +10,6 @@
 
 namespace platform {
 
-namespace {
-
-// Closes the descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
-
 RegularFileRead readRegularFile(const QString& path, qint64 maxBytes)
 {
     RegularFileRead result;
@@ -39,7 +19,7 @@ RegularFileRead readRegularFile(const QString& path, qint64 maxBytes)
     }
     // O_NONBLOCK: opening a named pipe with no writer returns at once instead
     // of waiting for one; the descriptor is refused below anyway.
-    const Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) {
         result.error = errno;
         return result;

@@ -2,6 +2,7 @@
 
 #include "platform/core/error.h"
 #include "platform/core/file_write.h"
+#include "platform/core/unique_fd.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,13 +126,10 @@ void copyFile(const QString& source, const QString& target, const std::function<
 {
     const QByteArray src = QFile::encodeName(source);
     // Non-blocking, so a named pipe cannot hang the open; only regular files are copied.
-    const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const UniqueFd opened(::open(src.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const int in = opened.get();
     if (in < 0)
         throw fileSystemError(errno, source);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{in};
     struct stat st {};
     if (::fstat(in, &st) != 0)
         throw fileSystemError(errno, source);

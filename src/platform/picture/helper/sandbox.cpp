@@ -1,4 +1,5 @@
 #include "sandbox.h"
+#include "platform/core/unique_fd.h"
 
 #include <fcntl.h>
 #include <linux/landlock.h>
@@ -36,21 +37,6 @@ quint64 allFileRights(long abi)
     return rights;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(long fd) : fd_(int(fd)) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 } // namespace
 
@@ -61,11 +47,11 @@ Sandbox forbidOpeningFiles(const QByteArrayList& readableFolders)
         return Sandbox::Unavailable;
     landlock_ruleset_attr ruleset{};
     ruleset.handled_access_fs = allFileRights(abi);
-    const Descriptor rules(::syscall(SYS_landlock_create_ruleset, &ruleset, sizeof ruleset, 0));
+    const platform::UniqueFd rules(::syscall(SYS_landlock_create_ruleset, &ruleset, sizeof ruleset, 0));
     if (rules.get() < 0)
         return Sandbox::Unavailable;
     for (const QByteArray& folder : readableFolders) {
-        const Descriptor at(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        const platform::UniqueFd at(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (at.get() < 0)
             continue;
         landlock_path_beneath_attr rule{};
