@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 
 namespace reader {
 
@@ -70,6 +72,50 @@ qint64 area(const QSize& s) { return qint64(s.width()) * s.height(); }
 
 } // namespace
 
+// One decode, shared by the worker that runs it and the window's thread,
+// which may wait for it (take) or stop wanting it (cancelled).
+struct PicturePrefetcher::Job {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool cancelled = false;
+    bool started = false;
+    bool finished = false;
+    std::optional<platform::Picture> picture; // the worker's result, until the window's thread takes it
+    int costKb = 0;
+};
+
+namespace {
+
+// The picture of `path` as it will be shown on `target`, with what it holds
+// in memory; nothing when it cannot be read or shown.
+std::optional<platform::Picture> decodeForShowing(const QString& path, const ShowTarget& target, qint64* cost)
+{
+    *cost = 0;
+    if (isMetafile(path))
+        return std::nullopt;
+    try {
+        platform::Picture loaded = platform::Picture::load(path);
+        const bool decodedWhole = loaded.decodeCount() > 0;
+        const QSize shownSize = fittedDevicePixels(loaded.naturalTwips(), target);
+        const qint64 shownBytes = loaded.image(shownSize).sizeInBytes();
+        if (shownBytes <= 0)
+            return std::nullopt;
+        // What the picture holds: the file, the pixels shown and, unless
+        // the decoder scaled while reading, the whole decoded picture.
+        const QSize natural = loaded.naturalPixels();
+        const bool scaledWhileReading =
+            shownSize.width() * 2 <= natural.width() && shownSize.height() * 2 <= natural.height();
+        *cost = QFileInfo(path).size() + shownBytes + (decodedWhole || !scaledWhileReading ? area(natural) * 4 : 0);
+        return loaded;
+    } catch (const platform::Error&) {
+        // The page change reads it again and handles the failure as always.
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 PicturePrefetcher::PicturePrefetcher(QObject* parent) : QObject(parent), ready_(kBudgetKb)
 {
     // One decode at a time: the window's thread keeps the other core.
@@ -84,8 +130,8 @@ PicturePrefetcher::PicturePrefetcher(QObject* parent) : QObject(parent), ready_(
 
 PicturePrefetcher::~PicturePrefetcher()
 {
-    for (const auto& cancelled : std::as_const(pending_))
-        cancelled->store(true);
+    for (const auto& job : std::as_const(pending_))
+        cancel(*job);
     pool_.clear();
     pool_.waitForDone();
 }
@@ -126,7 +172,7 @@ void PicturePrefetcher::prefetch(const Wanted& wanted)
         if (keys.contains(it.key())) {
             ++it;
         } else {
-            it.value()->store(true);
+            cancel(*it.value());
             it = pending_.erase(it);
         }
     }
@@ -142,60 +188,74 @@ void PicturePrefetcher::prefetch(const Wanted& wanted)
 
 void PicturePrefetcher::start(const QString& key, const QString& absolutePath, const ShowTarget& target)
 {
-    auto cancelled = std::make_shared<std::atomic_bool>(false);
-    pending_.insert(key, cancelled);
+    auto job = std::make_shared<Job>();
+    pending_.insert(key, job);
     ++running_;
-    // The job owns what it works on; it hands the picture over to the window's
-    // thread and never touches it again.
-    pool_.start([this, key, absolutePath, target, cancelled] {
+    // The job owns what it works on; the picture it makes is handed over
+    // whole, under the job's lock, and never touched by the worker again.
+    pool_.start([this, key, absolutePath, target, job] {
+        {
+            const std::lock_guard<std::mutex> lock(job->mutex);
+            job->started = !job->cancelled;
+        }
         std::optional<platform::Picture> picture;
         qint64 cost = 0;
-        if (!cancelled->load() && !isMetafile(absolutePath)) {
-            try {
-                platform::Picture loaded = platform::Picture::load(absolutePath);
-                const bool decodedWhole = loaded.decodeCount() > 0;
-                const QSize shownSize = fittedDevicePixels(loaded.naturalTwips(), target);
-                const qint64 shownBytes = loaded.image(shownSize).sizeInBytes();
-                if (shownBytes > 0) {
-                    // What the picture holds: the file, the pixels shown and, unless
-                    // the decoder scaled while reading, the whole decoded picture.
-                    const QSize natural = loaded.naturalPixels();
-                    const bool scaledWhileReading =
-                        shownSize.width() * 2 <= natural.width() && shownSize.height() * 2 <= natural.height();
-                    cost = QFileInfo(absolutePath).size() + shownBytes
-                           + (decodedWhole || !scaledWhileReading ? area(natural) * 4 : 0);
-                    picture = std::move(loaded);
-                }
-            } catch (const platform::Error&) {
-                // The page change reads it again and handles the failure as always.
-            } catch (const std::exception&) {
-            }
+        if (job->started)
+            picture = decodeForShowing(absolutePath, target, &cost);
+        {
+            const std::lock_guard<std::mutex> lock(job->mutex);
+            job->picture = std::move(picture);
+            job->costKb = static_cast<int>(std::min<qint64>(cost / 1024 + 1, std::numeric_limits<int>::max()));
+            job->finished = true;
         }
-        const int costKb = static_cast<int>(std::min<qint64>(cost / 1024 + 1, std::numeric_limits<int>::max()));
-        // The picture goes over whole: from here on only the window's thread touches it.
+        job->done.notify_all();
         QMetaObject::invokeMethod(
-            this,
-            [this, key, absolutePath, picture = std::move(picture), costKb] {
-                finished(key, absolutePath, picture, costKb);
-            },
-            Qt::QueuedConnection);
+            this, [this, key, absolutePath, job] { finished(key, absolutePath, job); }, Qt::QueuedConnection);
     });
 }
 
-void PicturePrefetcher::finished(const QString& key, const QString& absolutePath,
-                                 std::optional<platform::Picture> picture, int costKb)
+void PicturePrefetcher::cancel(Job& job)
+{
+    const std::lock_guard<std::mutex> lock(job.mutex);
+    job.cancelled = true;
+}
+
+void PicturePrefetcher::finished(const QString& key, const QString& absolutePath, const std::shared_ptr<Job>& job)
 {
     --running_;
-    // A result nobody waits for any more (the page moved on, the pane changed) is dropped.
-    if (!pending_.contains(key))
+    // A result nobody waits for any more (the page moved on, the pane
+    // changed, take() adopted it) is dropped.
+    if (pending_.value(key) != job)
         return;
     pending_.remove(key);
     if (!enabled_)
         return;
-    if (picture && ready_.insert(key, new Entry{*picture}, costKb))
+    std::optional<platform::Picture> picture = std::move(job->picture);
+    if (picture && ready_.insert(key, new Entry{*picture}, job->costKb))
         emit pictureReady(absolutePath);
     else
         skipped_.insert(key);
+}
+
+// The picture of a decode under way, once it is done. A decode still queued
+// is given up: it would wait behind the others, and the caller reads the
+// file at once.
+std::optional<platform::Picture> PicturePrefetcher::adopt(const QString& key)
+{
+    const std::shared_ptr<Job> job = pending_.value(key);
+    if (!job)
+        return std::nullopt;
+    pending_.remove(key);
+    std::unique_lock<std::mutex> lock(job->mutex);
+    if (!job->started) {
+        job->cancelled = true;
+        return std::nullopt;
+    }
+    job->done.wait(lock, [&] { return job->finished; });
+    std::optional<platform::Picture> picture = std::move(job->picture);
+    if (picture && ready_.insert(key, new Entry{*picture}, job->costKb))
+        ++adopted_;
+    return picture;
 }
 
 std::optional<platform::Picture> PicturePrefetcher::take(const QString& file, const ShowTarget& target)
@@ -205,12 +265,16 @@ std::optional<platform::Picture> PicturePrefetcher::take(const QString& file, co
     const QString key = keyOf(QFileInfo(file).absoluteFilePath(), target);
     if (key.isEmpty())
         return std::nullopt;
-    const Entry* entry = ready_.object(key);
-    if (!entry)
+    std::optional<platform::Picture> picture;
+    if (const Entry* entry = ready_.object(key))
+        picture = entry->picture;
+    else
+        picture = adopt(key);
+    if (!picture)
         return std::nullopt;
     lastTaken_ = key;
     ++hits_;
-    return entry->picture;
+    return picture;
 }
 
 void PicturePrefetcher::setEnabled(bool on)
@@ -219,8 +283,8 @@ void PicturePrefetcher::setEnabled(bool on)
     if (on)
         return;
     timer_.stop();
-    for (const auto& cancelled : std::as_const(pending_))
-        cancelled->store(true);
+    for (const auto& job : std::as_const(pending_))
+        cancel(*job);
     pending_.clear();
     ready_.clear();
     skipped_.clear();

@@ -13,7 +13,6 @@
 #include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -63,7 +62,9 @@ public:
     void prefetch(const Wanted& wanted);
 
     // The ready picture of this file for this target; nothing when it is not
-    // ready, or the file changed on disk since it was read.
+    // ready, or the file changed on disk since it was read. A decode of it
+    // already under way is waited for rather than repeated; one still queued
+    // is dropped, as the caller decodes sooner than the queue would.
     std::optional<platform::Picture> take(const QString& file, const ShowTarget& target);
 
     // Off: nothing is kept or decoded, take() finds nothing.
@@ -73,6 +74,8 @@ public:
     bool isIdle() const { return !timer_.isActive() && running_ == 0; }
     int readyCount() const { return ready_.count(); }
     int hits() const { return hits_; }
+    // Of the hits, those that waited for a decode under way.
+    int adopted() const { return adopted_; }
 
     // The budget of decoded pictures and file data kept, in kilobytes.
     static constexpr int kBudgetKb = 128 * 1024;
@@ -84,23 +87,26 @@ private:
     struct Entry {
         platform::Picture picture;
     };
+    struct Job;
     static QString keyOf(const QString& absolutePath, const ShowTarget& target);
     void start(const QString& key, const QString& absolutePath, const ShowTarget& target);
-    void finished(const QString& key, const QString& absolutePath, std::optional<platform::Picture> picture,
-                  int costKb);
+    void finished(const QString& key, const QString& absolutePath, const std::shared_ptr<Job>& job);
+    std::optional<platform::Picture> adopt(const QString& key);
+    static void cancel(Job& job);
 
     std::function<Wanted()> wantedSource_;
     QTimer timer_;
     QThreadPool pool_;
     QCache<QString, Entry> ready_;
-    // Decodes still wanted, by key, with the flag that cancels one not yet started.
-    QHash<QString, std::shared_ptr<std::atomic_bool>> pending_;
+    // Decodes still wanted, by key.
+    QHash<QString, std::shared_ptr<Job>> pending_;
     // Not to be tried again while the file is unchanged: no picture, a
     // metafile, or more than the whole budget.
     QSet<QString> skipped_;
     QString lastTaken_;
     int running_ = 0;  // jobs queued or running, wanted or not
     int hits_ = 0;
+    int adopted_ = 0;
     bool enabled_ = true;
 };
 
