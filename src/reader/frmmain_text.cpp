@@ -63,7 +63,8 @@ void frmmain::readShownPage(const speech::KeepReading& keepReading)
 {
     const QString text = RTBoxShow[0]->Text();
     QPointer<frmmain> self(this);
-    speech::ReadTextAloud(text, CmdRead, Voice.get(), profile_.readFailure, highlighter_->followVoice(text), keepReading);
+    speech::ReadTextAloud(text, CmdRead, Voice.get(), profile_.readFailure, highlighter_->followVoice(text),
+                          keepReading);
     // A run ends (spoken to the end, stopped, failed): the marker goes with it.
     if (self)
         highlighter_->removeHighlight();
