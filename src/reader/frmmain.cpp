@@ -11,7 +11,11 @@
 #include "platform/text/richtextbox.h"
 #include "reader/catalogue.h"
 #include "reader/picture_pane.h"
-#include "reader/reading_aids.h"
+#include "reader/frmfind.h"
+#include "reader/frmthumbs.h"
+#include "reader/page_keys.h"
+#include "reader/page_source.h"
+#include "reader/voice_highlighter.h"
 #include "speech/frmreadtxt.h"
 
 #include <QAction>
@@ -79,13 +83,16 @@ frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
     choice_.attachReader(&Timer1, [this](const QColor& c) { PicPic->setBackColor(c); });
     resize(platform::twipsToPixels(kDesignClientWidth),
            platform::twipsToPixels(kDesignClientHeight) + menuBar()->sizeHint().height());
-    aids_ = std::make_unique<ReadingAids>(*this);
+    createReadingAids();
 }
 
 frmmain::~frmmain()
 {
     if (readTxt_)
         delete readTxt_.data();
+    // The windows that read the book through its page source go before it does.
+    delete thumbs_.data();
+    delete find_.data();
 }
 
 void frmmain::createControls()

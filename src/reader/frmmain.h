@@ -7,6 +7,8 @@
 #include "platform/printer/printer.h"
 #include "reader/edition_profile.h"
 #include "reader/layout.h"
+#include "reader/page_cursor.h"
+#include "reader/picture_prefetch.h"
 #include "reader/picture_view.h"
 #include "settings/frmchoice.h"
 #include "speech/read_aloud.h"
@@ -43,10 +45,18 @@ namespace reader {
 
 class FrmFind;
 class FrmThumbs;
+class PageKeyFilter;
+class PageSource;
 class PicturePane;
-class PicturePrefetcher;
-class ReadingAids;
-struct BookPage;
+class VoiceHighlighter;
+
+// Where the page changes differ (frmmain::ShowPage).
+struct PageChange {
+    // A book of one page or none turns nowhere: the picture on display stays.
+    bool newPicture = true;
+    // A page chosen in the list shows its picture before its text is loaded.
+    bool pictureBeforeText = false;
+};
 
 class frmmain : public QMainWindow {
     Q_OBJECT
@@ -106,7 +116,8 @@ public:
     void Form_Resize();
     void LoadCatalogue();
     void LoadBuiltInCatalogue();
-    void ShowPage(int position);
+    // The page change: the one sequence every way of showing a page runs.
+    void ShowPage(int position, PageChange how = {});
     void listVW_ItemClick(int position);
     void listVW_ColumnClick(int columnIndex);
     void listVW_DblClick();
@@ -149,8 +160,8 @@ public:
     PicturePrefetcher& picturePrefetcher();
 
     // ---- state the tests look at ----
-    int16_t currentPage() const { return currentPage_; }
-    int16_t autoPlayPage() const { return autoPlayPage_; }
+    int16_t currentPage() const { return cursor_.currentPage(); }
+    int16_t autoPlayPage() const { return cursor_.autoPlayPage(); }
     LayoutMode layoutMode() const;
     FormMetrics metrics() const;
     const WindowGeometry& geometryTwips() const { return geom_; }
@@ -176,36 +187,39 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class ReadingAids;
     void createControls();
     QMargins frameMargins() const;
     void createMenus();
     // What the edition switches in the window's design (frmmain_edition.cpp).
     void applyEdition();
+    // The book the window reads and the start-up that goes with it, as the edition says.
+    void chooseBookSource();
     void createBuiltInBook();
+    void generalStartUp();
     void titleStartUp();
     void createCatalogueColumns();
     bool hasBuiltInBook() const { return profile_.bookSource == BookSource::BuiltIn; }
-    // The text step of a page change: the row's text file, or the book's entry document.
-    void loadPageText(int position);
     void applyGeometry();
     void applyImage();
     void loadPictureInto(const QString& file);  // ImgPic's picture, throws platform::Error
     void hidePictureForLoading();
     void showPanels(int position);
-    // What every page change does after loading the picture: fit, place, text, status panels.
-    void fitPlaceTextPanels(int position);
-    QString cellOf(int position, int subItem) const;
+    // The buttons' and the timer's page turn.
+    void turnPage(PageCursor::Turn how);
     void startAutoPlay();
     void zoomBy(float factor);
+    // The voice's marker, the page keys and the pictures decoded ahead (frmmain_reading_aids.cpp).
+    void createReadingAids();
     // After a page change: the neighbours' pictures, the end of a reading highlight.
     void pageShown();
     // The page picture, ready decoded when it was prefetched. Throws platform::Error.
     platform::Picture pagePicture(const QString& path, const QSize& fitInto);
-    // The find window's view of the book, and its way of showing a found page (frmmain_find.cpp).
-    std::vector<BookPage> bookPages() const;
+    // How the page picture is shown now, which a picture decoded ahead must match.
+    ShowTarget showTarget() const;
+    // The find window's way of showing a found page (frmmain_find.cpp).
     void showFoundPage(int position);
 
     EditionProfile profile_;
@@ -223,12 +237,15 @@ private:
     platform::OuterGeometry* outer_ = nullptr;
     WindowGeometry geom_;
     ImageBoxState img_;
-    int16_t currentPage_ = 0;
-    int16_t autoPlayPage_ = 0;
+    PageCursor cursor_;
+    std::unique_ptr<PageSource> pages_;
+    void (frmmain::*startUp_)() = nullptr;
     // Why the page's picture was refused (无效图片), for the panel that names its file.
     QString pictureRefused_;
     bool inResize_ = false;
-    std::unique_ptr<ReadingAids> aids_;
+    PicturePrefetcher prefetcher_;
+    std::unique_ptr<VoiceHighlighter> highlighter_;
+    std::unique_ptr<PageKeyFilter> pageKeys_;
 };
 
 } // namespace reader

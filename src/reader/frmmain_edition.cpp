@@ -12,6 +12,7 @@
 #include "platform/speech/voice.h"
 #include "platform/text/richtextbox.h"
 #include "reader/catalogue.h"
+#include "reader/page_source.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -50,13 +51,23 @@ void frmmain::applyEdition()
             frame->setAutoFillBackground(true);
         }
     }
-    createBuiltInBook();
+    chooseBookSource();
+}
+
+void frmmain::chooseBookSource()
+{
+    if (hasBuiltInBook()) {
+        createBuiltInBook();
+        pages_ = std::make_unique<BuiltInBookSource>(*listVW, RTBoxTxt);
+        startUp_ = &frmmain::titleStartUp;
+    } else {
+        pages_ = std::make_unique<CatalogueSource>(*listVW);
+        startUp_ = &frmmain::generalStartUp;
+    }
 }
 
 void frmmain::createBuiltInBook()
 {
-    if (!hasBuiltInBook())
-        return;
     const books::BuiltInBook book = books::loadBuiltInBook(profile_.builtInBook);
     CmbItem = new QComboBox(client_);
     CmbItem->hide();
@@ -118,17 +129,6 @@ void frmmain::LoadBuiltInCatalogue()
     for (int k = 1; k <= entries; ++k)
         rows.append({QString::number(k), CmbItem->itemText(k - 1)});
     listVW->addRows(rows);
-}
-
-void frmmain::loadPageText(int position)
-{
-    if (!hasBuiltInBook()) {
-        RTBoxShow[0]->LoadFile(pageFilePath(cellOf(position, 2)));
-        return;
-    }
-    if (position < 1 || position > static_cast<int>(RTBoxTxt.size()))
-        throw platform::Error(9, QStringLiteral("下标越界"));
-    RTBoxShow[0]->setTextRTF(RTBoxTxt[static_cast<size_t>(position - 1)]->TextRTF());
 }
 
 } // namespace reader

@@ -2,21 +2,15 @@
 // reading page after page, the thumbnails of all pages, a whole-screen window.
 #include "reader/frmmain.h"
 
-#include "platform/core/error.h"
 #include "platform/core/listview.h"
-#include "reader/catalogue.h"
 #include "reader/frmthumbs.h"
-#include "reader/reading_aids.h"
+#include "reader/page_source.h"
+#include "reader/voice_highlighter.h"
 
 #include <QAction>
-#include <QDir>
 #include <QPushButton>
 
 namespace reader {
-
-namespace {
-constexpr int kNextButton = 5;
-}
 
 void frmmain::menuReadOn_Click()
 {
@@ -31,19 +25,19 @@ void frmmain::menuReadOn_Click()
     readingOn_ = true;
     // At start-up row 1 is on display before any page was chosen by hand:
     // the first turn goes on from it, not to it again.
-    if (currentPage_ == 0 && listVW->count() > 0)
-        currentPage_ = 1;
+    if (cursor_.currentPage() == 0 && pages_->pageCount() > 0)
+        cursor_.choose(1);
     QPointer<frmmain> self(this);
     for (;;) {
-        const int shown = aids_->textGeneration();
+        const int shown = highlighter_->textGeneration();
         // Any other page change (a click in the list, the buttons, auto-play,
         // find) shows another text: the reading stops after its piece.
-        readShownPage([this, self, shown] { return self && readingOn_ && aids_->textGeneration() == shown; });
+        readShownPage([this, self, shown] { return self && readingOn_ && highlighter_->textGeneration() == shown; });
         if (!self)
             return;
-        if (!readingOn_ || aids_->textGeneration() != shown || currentPage_ >= listVW->count())
+        if (!readingOn_ || highlighter_->textGeneration() != shown || cursor_.currentPage() >= pages_->pageCount())
             break;  // stopped, turned away from, or the last page read: no wrap-around
-        CmdPic_Click(kNextButton);
+        turnPage(PageCursor::Turn::Next);
     }
     readingOn_ = false;
 }
@@ -51,21 +45,7 @@ void frmmain::menuReadOn_Click()
 void frmmain::menuThumbs_Click()
 {
     if (!thumbs_) {
-        ThumbnailSource source;
-        source.pageCount = [this] { return listVW->count(); };
-        source.title = [this](int position) {
-            QString title;
-            platform::tryStep([&] { title = cellOf(position, 1); });
-            return title;
-        };
-        source.pictureFile = [this](int position) {
-            QString path;
-            if (!hasBuiltInBook())
-                platform::tryStep([&] { path = QDir::current().absoluteFilePath(pageFilePath(cellOf(position, 3))); });
-            return path;
-        };
-        source.showPage = [this](int position) { listVW_ItemClick(position); };
-        thumbs_ = new FrmThumbs(std::move(source), this);
+        thumbs_ = new FrmThumbs(*pages_, [this](int position) { listVW_ItemClick(position); }, this);
         // A catalogue filled again (the builder does) is another book; a sorted one
         // puts other pages at the thumbnails' places.
         ThumbnailModel* model = thumbs_->model();

@@ -1,16 +1,10 @@
 // Find in the book: the menu entry opens the one find window, which reads the
-// book through the catalogue rows (or the built-in entries) and shows a found
-// page the way a chosen page is shown.
+// book through its page source and shows a found page the way a chosen page is shown.
 #include "reader/frmmain.h"
 
-#include "platform/core/error.h"
 #include "platform/core/listview.h"
-#include "platform/text/richtextbox.h"
-#include "reader/book_search.h"
-#include "reader/catalogue.h"
 #include "reader/frmfind.h"
-
-#include <QDir>
+#include "reader/page_source.h"
 
 namespace reader {
 
@@ -18,7 +12,7 @@ void frmmain::menuFind_Click()
 {
     if (!find_) {
         FindTarget target;
-        target.pages = [this] { return bookPages(); };
+        target.pages = [book = pages_.get()] { return book->searchPages(); };
         target.showPage = [this](int position) {
             showFoundPage(position);
             return RTBoxShow[0];
@@ -39,32 +33,6 @@ void frmmain::onBookChanged(QObject* receiver, const std::function<void()>& chan
     connect(rows, &QAbstractItemModel::rowsInserted, receiver, changed);
     connect(rows, &QAbstractItemModel::rowsRemoved, receiver, changed);
     connect(rows, &QAbstractItemModel::dataChanged, receiver, changed);
-}
-
-std::vector<BookPage> frmmain::bookPages() const
-{
-    // Rows are numbered 1..N in list order, so a page's number is its position.
-    std::vector<BookPage> pages;
-    const int rows = listVW->count();
-    pages.reserve(static_cast<size_t>(rows));
-    const QDir folder = QDir::current();
-    for (int position = 1; position <= rows; ++position) {
-        BookPage page;
-        page.number = position;
-        platform::tryStep([&] { page.title = cellOf(position, 1); });
-        if (hasBuiltInBook()) {
-            if (position <= static_cast<int>(RTBoxTxt.size()))
-                page.text = RTBoxTxt[static_cast<size_t>(position - 1)]->document()->toPlainText();
-        } else {
-            QString name;
-            platform::tryStep([&] { name = cellOf(position, 2); });
-            if (!name.isEmpty()) {
-                page.textOutsideBook = !platform::tryStep([&] { page.textFile = folder.absoluteFilePath(pageFilePath(name)); });
-            }
-        }
-        pages.push_back(std::move(page));
-    }
-    return pages;
 }
 
 void frmmain::showFoundPage(int position)

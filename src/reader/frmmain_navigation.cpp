@@ -6,6 +6,7 @@
 #include "platform/picture/picture.h"
 #include "platform/text/richtextbox.h"
 #include "reader/catalogue.h"
+#include "reader/page_source.h"
 #include "reader/vbmath.h"
 
 #include <QLabel>
@@ -15,15 +16,6 @@
 namespace reader {
 
 namespace {
-// 16-bit page counters: stepping beyond the range is an overflow, and the step fails.
-int16_t step16(int16_t value, int delta)
-{
-    const int v = value + delta;
-    if (v < -32768 || v > 32767)
-        throw platform::Error(platform::errc::Overflow, QStringLiteral("溢出"));
-    return static_cast<int16_t>(v);
-}
-
 // A file's name, and what of it could not be shown, if anything.
 QString withNote(const QString& name, const QString& note)
 {
@@ -31,60 +23,69 @@ QString withNote(const QString& name, const QString& note)
 }
 }
 
-QString frmmain::cellOf(int position, int subItem) const { return listVW->subItem(position, subItem); }
-
 void frmmain::showPanels(int position)
 {
     platform::runSteps({
-        [&] { stBarPanels[3]->setText(withNote(cellOf(position, 2), RTBoxShow[0]->loadNote())); },
-        // A built-in book has no picture files: panel 3 names the entry.
-        [&] { stBarPanels[2]->setText(withNote(cellOf(position, hasBuiltInBook() ? 1 : 3), pictureRefused_)); },
-        [&] { stBarPanels[1]->setText(listVW->rowText(position)); },
+        [&] { stBarPanels[3]->setText(withNote(pages_->textFile(position), RTBoxShow[0]->loadNote())); },
+        [&] { stBarPanels[2]->setText(withNote(pages_->pictureLabel(position), pictureRefused_)); },
+        [&] { stBarPanels[1]->setText(pages_->sequenceNumber(position)); },
     });
 }
 
-void frmmain::fitPlaceTextPanels(int position)
+void frmmain::ShowPage(int position, PageChange how)
 {
+    // The order matters. The picture is hidden with stretching off before it
+    // is loaded, so that it comes in at its natural size, which the fit scales
+    // from; placing centres or ranges the fitted size. The panels follow the
+    // loads, since they name what a load could not show. The neighbours are
+    // asked for last, once this page's own picture has been taken from those
+    // decoded ahead.
     platform::runSteps({
+        [&] {
+            if (how.newPicture)
+                hidePictureForLoading();
+        },
+        [&] {
+            if (how.newPicture)
+                loadPictureInto(pages_->pictureFile(position));
+        },
         [&] { FitPicture(); },
         [&] { PlacePicture(); },
-        [&] { loadPageText(position); },
+        [&] {
+            if (how.pictureBeforeText)
+                ImgPic->show();
+        },
+        [&] { pages_->loadText(*RTBoxShow[0], position); },
         [&] { showPanels(position); },
     });
     pageShown();
-}
-
-void frmmain::ShowPage(int position)
-{
-    platform::runSteps({
-        [&] { hidePictureForLoading(); },
-        [&] { loadPictureInto(cellOf(position, 3)); },
-    });
-    fitPlaceTextPanels(position);
     ImgPic->show();
 }
 
 void frmmain::listVW_ItemClick(int position)
 {
-    platform::runSteps({
-        [&] {
-            const QString clicked = listVW->rowText(position);
-            for (int i = 1; i <= listVW->count(); ++i) {
-                if (listVW->rowText(i) == clicked) {
-                    currentPage_ = static_cast<int16_t>(i);
-                    break;
-                }
+    platform::tryStep([&] {
+        const QString clicked = listVW->rowText(position);
+        for (int i = 1; i <= listVW->count(); ++i) {
+            if (listVW->rowText(i) == clicked) {
+                cursor_.choose(static_cast<int16_t>(i));
+                break;
             }
-        },
-        [&] { hidePictureForLoading(); },
-        [&] { loadPictureInto(cellOf(currentPage_, 3)); },
-        [&] { FitPicture(); },
-        [&] { PlacePicture(); },
-        [&] { ImgPic->show(); },
-        [&] { loadPageText(currentPage_); },
-        [&] { showPanels(currentPage_); },
+        }
     });
-    pageShown();
+    PageChange chosen;
+    chosen.pictureBeforeText = true;
+    ShowPage(cursor_.currentPage(), chosen);
+}
+
+void frmmain::turnPage(PageCursor::Turn how)
+{
+    // A book of one page or none turns nowhere, and a turn beyond 16 bits
+    // fails: the page stays, and its text and panels are shown again.
+    PageChange turn;
+    turn.newPicture = false;
+    platform::tryStep([&] { turn.newPicture = cursor_.turn(how, pages_->pageCount()); });
+    ShowPage(cursor_.pageOf(how), turn);
 }
 
 void frmmain::listVW_ColumnClick(int columnIndex)
@@ -125,7 +126,6 @@ void frmmain::startAutoPlay()
 void frmmain::CmdPic_Click(int index)
 {
     const QString caption = CmdPic[index]->text();
-    const int rows = listVW->count();
     platform::runSteps({[&] {
         if (caption == u"放大") {
             menuPicLarge_Click();
@@ -135,28 +135,10 @@ void frmmain::CmdPic_Click(int index)
             startAutoPlay();
         } else if (caption == u"暂停") {
             Timer1.setInterval(0);
-        } else if (caption == u"上一页" || caption == u"下一页") {
-            const bool next = caption == u"下一页";
-            platform::runSteps({
-                [&] {
-                    if (rows <= 1)
-                        return;
-                    hidePictureForLoading();
-                    if (next) {
-                        if (currentPage_ < 1)
-                            currentPage_ = 1;
-                        currentPage_ = step16(currentPage_, 1);
-                        if (currentPage_ > rows)
-                            currentPage_ = 1;
-                    } else {
-                        currentPage_ = step16(currentPage_, -1);
-                        if (currentPage_ < 1)
-                            currentPage_ = static_cast<int16_t>(rows);
-                    }
-                    loadPictureInto(cellOf(currentPage_, 3));
-                },
-            });
-            fitPlaceTextPanels(currentPage_);
+        } else if (caption == u"上一页") {
+            turnPage(PageCursor::Turn::Previous);
+        } else if (caption == u"下一页") {
+            turnPage(PageCursor::Turn::Next);
         } else if (caption == u"满屏") {
             ShowPictureFullScreen();
         } else if (caption == profile_.exitCaption || caption == u"退出(&Esc)") {
@@ -166,23 +148,7 @@ void frmmain::CmdPic_Click(int index)
     ImgPic->show();
 }
 
-void frmmain::Timer1_Timer()
-{
-    const int rows = listVW->count();
-    platform::runSteps({
-        [&] {
-            if (rows <= 1)
-                return;
-            hidePictureForLoading();
-            autoPlayPage_ = step16(autoPlayPage_, 1);
-            if (autoPlayPage_ > rows)
-                autoPlayPage_ = 1;
-            loadPictureInto(cellOf(autoPlayPage_, 3));
-        },
-    });
-    fitPlaceTextPanels(autoPlayPage_);
-    ImgPic->show();
-}
+void frmmain::Timer1_Timer() { turnPage(PageCursor::Turn::AutoPlay); }
 
 void frmmain::menuAutoShow_Click() { CmdPic_Click(2); }
 

@@ -10,7 +10,7 @@
 #include "platform/text/ansi_text.h"
 #include "platform/text/richtextbox.h"
 #include "reader/catalogue.h"
-#include "reader/picture_prefetch.h"
+#include "reader/page_source.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -23,10 +23,11 @@ void frmmain::Form_Load()
     // Create the platform window now: where the frame is known before the first
     // show, the outer size is right at once; elsewhere it is corrected once framed.
     winId();
-    if (hasBuiltInBook()) {
-        titleStartUp();
-        return;
-    }
+    (this->*startUp_)();
+}
+
+void frmmain::generalStartUp()
+{
     const QSizeF screen = platform::screenSizeTwips();
     const FormMetrics design = metrics();
     const QSizeF size(design.width, design.height);
@@ -54,17 +55,17 @@ void frmmain::Form_Load()
             ImgPic->hide();
             img_.stretch = false;
         },
-        [&] { loadPictureInto(listVW->subItem(1, 3)); },
+        [&] { loadPictureInto(pages_->pictureFile(1)); },
         [&] {
-            if (listVW->count() >= 1)
-                RTBoxShow[0]->LoadFile(pageFilePath(listVW->subItem(1, 2)));
+            if (pages_->pageCount() >= 1)
+                pages_->loadText(*RTBoxShow[0], 1);
             else
                 RTBoxShow[0]->setTextRTF(RTBoxShow[1]->TextRTF());
         },
         [&] { Voice = voiceFactory_(); },
     });
     // The first display lays the window out, which fits, places and shows the picture.
-    picturePrefetcher().schedule();
+    prefetcher_.schedule();
 }
 
 void frmmain::LoadCatalogue()

@@ -4,7 +4,7 @@
 #include "platform/picture/picture.h"
 #include "platform/speech/voice.h"
 #include "platform/text/richtextbox.h"
-#include "reader/reading_aids.h"
+#include "reader/voice_highlighter.h"
 #include "speech/read_aloud.h"
 
 #include <QLabel>
@@ -46,8 +46,8 @@ void frmmain::menuPrint_Click()
 void frmmain::menuHelp_Click()
 {
     Timer1.setInterval(0);
-    currentPage_ = 1;
-    RTBoxShow[0]->setTextRTF(RTBoxShow[currentPage_]->TextRTF());
+    cursor_.choose(1);
+    RTBoxShow[0]->setTextRTF(RTBoxShow[cursor_.currentPage()]->TextRTF());
     menuTextLarge_Click();
 }
 
@@ -63,10 +63,11 @@ void frmmain::readShownPage(const speech::KeepReading& keepReading)
 {
     const QString text = RTBoxShow[0]->Text();
     QPointer<frmmain> self(this);
-    speech::ReadTextAloud(text, CmdRead, Voice.get(), profile_.readFailure, aids_->followVoice(text), keepReading);
+    speech::ReadTextAloud(text, CmdRead, Voice.get(), profile_.readFailure, highlighter_->followVoice(text),
+                          keepReading);
     // A run ends (spoken to the end, stopped, failed): the marker goes with it.
     if (self)
-        aids_->removeHighlight();
+        highlighter_->removeHighlight();
 }
 
 } // namespace reader

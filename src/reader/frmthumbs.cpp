@@ -1,6 +1,8 @@
 #include "reader/frmthumbs.h"
 
+#include "platform/core/error.h"
 #include "platform/picture/picture.h"
+#include "reader/page_source.h"
 
 #include <QFileInfo>
 #include <QListView>
@@ -65,8 +67,8 @@ QImage boxed(const QImage& picture)
 
 } // namespace
 
-ThumbnailModel::ThumbnailModel(ThumbnailSource source, QObject* parent)
-    : QAbstractListModel(parent), source_(std::move(source)), cache_(kCachedThumbnails),
+ThumbnailModel::ThumbnailModel(const PageSource& book, QObject* parent)
+    : QAbstractListModel(parent), book_(book), cache_(kCachedThumbnails),
       wantedFirst_(std::make_shared<std::atomic<int>>(0)), wantedLast_(std::make_shared<std::atomic<int>>(-1)),
       liveGeneration_(std::make_shared<std::atomic<int>>(0))
 {
@@ -86,7 +88,14 @@ ThumbnailModel::~ThumbnailModel()
 
 int ThumbnailModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || !source_.pageCount ? 0 : source_.pageCount();
+    return parent.isValid() ? 0 : book_.pageCount();
+}
+
+QString ThumbnailModel::titleOf(int row) const
+{
+    QString title;
+    platform::tryStep([&] { title = book_.title(row + 1); });
+    return title;
 }
 
 QVariant ThumbnailModel::data(const QModelIndex& index, int role) const
@@ -96,13 +105,13 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const
     const int row = index.row();
     switch (role) {
     case Qt::DisplayRole:
-        return QStringLiteral("%1  %2").arg(row + 1).arg(source_.title ? source_.title(row + 1) : QString());
+        return QStringLiteral("%1  %2").arg(row + 1).arg(titleOf(row));
     case Qt::DecorationRole:
         if (const QImage* image = cache_.object(row))
             return *image;
         return emptyBox();
     case Qt::ToolTipRole:
-        return source_.title ? source_.title(row + 1) : QString();
+        return titleOf(row);
     default:
         return {};
     }
@@ -123,7 +132,7 @@ void ThumbnailModel::want(int first, int last, int from)
     for (int row : order) {
         if (cache_.contains(row) || pending_.contains(row) || failed_.contains(row))
             continue;
-        const QString path = source_.pictureFile ? source_.pictureFile(row + 1) : QString();
+        const QString path = book_.picturePath(row + 1);
         if (path.isEmpty()) {
             failed_.insert(row);
             continue;
@@ -173,14 +182,14 @@ void ThumbnailModel::reset()
     endResetModel();
 }
 
-FrmThumbs::FrmThumbs(ThumbnailSource source, QWidget* parent)
-    : QWidget(parent, Qt::Tool), source_(std::move(source))
+FrmThumbs::FrmThumbs(const PageSource& book, std::function<void(int position)> showPage, QWidget* parent)
+    : QWidget(parent, Qt::Tool), showPage_(std::move(showPage))
 {
     setObjectName(QStringLiteral("FrmThumbs"));
     setWindowTitle(QStringLiteral("页面一览"));
     setAccessibleName(QStringLiteral("页面一览"));
 
-    model_ = new ThumbnailModel(source_, this);
+    model_ = new ThumbnailModel(book, this);
     listThumbs = new QListView(this);
     listThumbs->setObjectName(QStringLiteral("listThumbs"));
     listThumbs->setAccessibleName(QStringLiteral("全书各页"));
@@ -238,8 +247,8 @@ void FrmThumbs::resizeEvent(QResizeEvent* event)
 
 void FrmThumbs::listThumbs_Click(const QModelIndex& index)
 {
-    if (index.isValid() && source_.showPage)
-        source_.showPage(index.row() + 1);
+    if (index.isValid() && showPage_)
+        showPage_(index.row() + 1);
 }
 
 void FrmThumbs::askForVisibleRows()

@@ -19,19 +19,13 @@ class QListView;
 
 namespace reader {
 
-// What the window needs of the book: how many pages, each one's title and
-// picture file (empty when it has none), and how to show one.
-struct ThumbnailSource {
-    std::function<int()> pageCount;
-    std::function<QString(int position)> title;
-    std::function<QString(int position)> pictureFile;
-    std::function<void(int position)> showPage;
-};
+class PageSource;
 
 class ThumbnailModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit ThumbnailModel(ThumbnailSource source, QObject* parent = nullptr);
+    // The book's pages: their count, titles and picture files.
+    explicit ThumbnailModel(const PageSource& book, QObject* parent = nullptr);
     ~ThumbnailModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -54,8 +48,9 @@ public:
 
 private:
     void decoded(int row, int generation, const QImage& image);
+    QString titleOf(int row) const;
 
-    ThumbnailSource source_;
+    const PageSource& book_;
     mutable QCache<int, QImage> cache_;
     QSet<int> pending_;
     QSet<int> failed_;
@@ -71,7 +66,8 @@ private:
 class FrmThumbs : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmThumbs(ThumbnailSource source, QWidget* parent = nullptr);
+    // A click on a page runs `showPage` with its position.
+    FrmThumbs(const PageSource& book, std::function<void(int position)> showPage, QWidget* parent = nullptr);
     ~FrmThumbs() override;
 
     void Open();
@@ -86,7 +82,7 @@ private:
     void listThumbs_Click(const QModelIndex& index);
     void askForVisibleRows();
 
-    ThumbnailSource source_;
+    std::function<void(int position)> showPage_;
     ThumbnailModel* model_ = nullptr;
     QTimer settle_;
 };

@@ -13,27 +13,6 @@
 
 namespace reader {
 
-QVector<int> neighbourPages(int currentPage, int autoPlayPage, bool autoPlayRunning, int rows)
-{
-    QVector<int> pages;
-    if (rows <= 1)
-        return pages;
-    auto add = [&](int page) {
-        if (page >= 1 && page <= rows && !pages.contains(page))
-            pages.append(page);
-    };
-    // The same steps as the buttons and the timer take.
-    const int next = std::max(currentPage, 1) + 1;
-    add(next > rows ? 1 : next);
-    const int previous = currentPage - 1;
-    add(previous < 1 ? rows : previous);
-    if (autoPlayRunning) {
-        const int tick = autoPlayPage + 1;
-        add(tick > rows ? 1 : tick);
-    }
-    return pages;
-}
-
 QSize fittedDevicePixels(const QSizeF& naturalTwips, const ShowTarget& target)
 {
     const ImageBoxState natural{0, 0, static_cast<float>(naturalTwips.width()),

@@ -19,11 +19,6 @@
 
 namespace reader {
 
-// The rows the next page change can show, most likely first: the next and
-// previous pages of the buttons (from the hand-chosen page) and, while
-// auto-play runs, its next page. Nothing for a book of one page or none.
-QVector<int> neighbourPages(int currentPage, int autoPlayPage, bool autoPlayRunning, int rows);
-
 // How a page picture will be shown: fitted into this pane, on this screen.
 struct ShowTarget {
     PaneSize pane;

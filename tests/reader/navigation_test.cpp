@@ -1,6 +1,8 @@
 #include "reader_fixture.h"
 
+#include "platform/core/error.h"
 #include "platform/core/listview.h"
+#include "reader/page_cursor.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +12,73 @@ using namespace reader;
 
 namespace {
 constexpr int kContinuous = 2, kPause = 3, kPrevious = 4, kNext = 5, kFullScreen = 6, kExit = 7;
+
+// A cursor with this hand-chosen page, after this many auto-play ticks.
+PageCursor cursorAt(int16_t current, int ticks)
+{
+    PageCursor cursor;
+    cursor.choose(current);
+    for (int i = 0; i < ticks; ++i)
+        cursor.turn(PageCursor::Turn::AutoPlay, 32767);
+    return cursor;
+}
+}
+
+TEST(PageCursor, TurnsWrapAroundAndAStepBeyondSixteenBitsMovesNothing)
+{
+    using Turn = PageCursor::Turn;
+    const struct {
+        Turn how;
+        int16_t from;  // the page of the counter the turn moves
+        int rows;
+        int shown;
+        bool moved, overflow;
+    } cases[] = {
+        {Turn::Next, 0, 5, 2, true, false},  // none chosen yet: goes on from page 1
+        {Turn::Previous, 0, 5, 5, true, false},
+        {Turn::Next, 5, 5, 1, true, false},
+        {Turn::Previous, 1, 5, 5, true, false},
+        {Turn::AutoPlay, 3, 3, 1, true, false},
+        {Turn::Next, 3, 2, 1, true, false},  // a page beyond a shortened list
+        {Turn::Previous, 1, 1, 1, false, false},  // one page: nothing turns
+        {Turn::AutoPlay, 0, 0, 0, false, false},
+        {Turn::Next, 32767, 32767, 32767, false, true},
+        {Turn::AutoPlay, 32767, 32767, 32767, false, true},
+    };
+    for (const auto& c : cases) {
+        PageCursor cursor = c.how == Turn::AutoPlay ? cursorAt(0, c.from) : cursorAt(c.from, 0);
+        bool moved = false, overflow = false;
+        try {
+            moved = cursor.turn(c.how, c.rows);
+        } catch (const platform::Error& e) {
+            overflow = e.number() == platform::errc::Overflow;
+        }
+        EXPECT_EQ(moved, c.moved) << c.from << " of " << c.rows;
+        EXPECT_EQ(overflow, c.overflow) << c.from << " of " << c.rows;
+        EXPECT_EQ(cursor.pageOf(c.how), c.shown) << c.from << " of " << c.rows;
+    }
+}
+
+TEST(NeighbourPages, FollowTheButtonsAndTheTimer)
+{
+    const struct {
+        int current, autoPlay;
+        bool running;
+        int rows;
+        QVector<int> expected;
+    } cases[] = {
+        {0, 0, false, 5, {2, 5}},      // at start "下一页" shows 2, "上一页" shows 5
+        {5, 0, false, 5, {1, 4}},      // wrap forwards
+        {1, 0, false, 5, {2, 5}},      // wrap backwards
+        {2, 4, true, 5, {3, 1, 5}},    // auto-play counts on its own
+        {2, 2, true, 3, {3, 1}},       // the same page is asked for once
+        {3, 0, false, 2, {1, 2}},      // a page beyond a shortened list
+        {0, 0, true, 1, {}},           // one page: nothing turns
+        {32767, 0, false, 32767, {32766}},  // "下一页" overflows and stays
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(cursorAt(static_cast<int16_t>(c.current), c.autoPlay).neighbours(c.rows, c.running), c.expected)
+            << c.current << " " << c.autoPlay << " " << c.rows;
 }
 
 TEST_F(ReaderTest, NextAndPreviousWrapAroundFromTheStart)

@@ -204,27 +204,6 @@ TEST_F(FollowVoiceTest, ThePageTextChangesUnderTheMarkerWithoutHarmToOtherCursor
 
 // ---- instant page turns ----
 
-TEST(NeighbourPages, FollowTheButtonsAndTheTimer)
-{
-    const struct {
-        int current, autoPlay;
-        bool running;
-        int rows;
-        QVector<int> expected;
-    } cases[] = {
-        {0, 0, false, 5, {2, 5}},      // at start "下一页" shows 2, "上一页" shows 5
-        {5, 0, false, 5, {1, 4}},      // wrap forwards
-        {1, 0, false, 5, {2, 5}},      // wrap backwards
-        {2, 4, true, 5, {3, 1, 5}},    // auto-play counts on its own
-        {2, 2, true, 3, {3, 1}},       // the same page is asked for once
-        {3, 0, false, 2, {1, 2}},      // a page beyond a shortened list
-        {0, 0, true, 1, {}},           // one page: nothing turns
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(neighbourPages(c.current, c.autoPlay, c.running, c.rows), c.expected)
-            << c.current << " " << c.autoPlay << " " << c.rows;
-}
-
 TEST_F(ReaderTest, APageTurnUsesTheReadyPictureUnlessThePaneOrTheFileChanged)
 {
     const struct {
