@@ -1,12 +1,12 @@
 #include "reader/frmthumbs.h"
 
+#include "platform/core/form_design.h"
 #include "platform/picture/picture.h"
 
 #include <QFileInfo>
 #include <QListView>
 #include <QPainter>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -209,9 +209,7 @@ FrmThumbs::FrmThumbs(ThumbnailSource source, QWidget* parent)
     connect(listThumbs->verticalScrollBar(), &QScrollBar::valueChanged, &settle_, qOverload<>(&QTimer::start));
     connect(model_, &QAbstractItemModel::modelReset, &settle_, qOverload<>(&QTimer::start));
 
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
+    platform::cancelOnEscape(this);
 }
 
 FrmThumbs::~FrmThumbs() = default;
