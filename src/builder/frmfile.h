@@ -2,6 +2,8 @@
 // The catalogue builder window: pairs picture files with the text files that
 // explain them, then copies them into the working folder and writes the
 // catalogue. Each opening starts empty; closing keeps nothing.
+#include "platform/core/form_design.h"
+
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -62,6 +64,8 @@ public:
     // How long copying runs before its progress window shows, in milliseconds.
     void setCopyProgressDelay(int ms) { copyProgressDelayMs_ = ms; }
 
+    // Name, caption, tooltip, place and font of the controls above, but Line1.
+    static const platform::FormDesign& design();
     static constexpr double kClientWidth = 8280;
     static constexpr double kClientHeight = 6750;
 
@@ -70,7 +74,6 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
-    void centreOnScreen();
     void createControls();
     void connectHandlers();
     // Copies one chosen file into the working folder under its catalogue name,

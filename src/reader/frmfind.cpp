@@ -1,5 +1,6 @@
 #include "reader/frmfind.h"
 
+#include "platform/core/form_design.h"
 #include "platform/text/richtextbox.h"
 
 #include <QHeaderView>
@@ -8,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QTextCursor>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -82,9 +82,7 @@ FrmFind::FrmFind(FindTarget target, QWidget* parent, Executor executor)
     TxtFind->installEventFilter(this);
     listHits->installEventFilter(this);
 
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
+    platform::cancelOnEscape(this);
     // Ctrl+F here too goes back to the text: the reader's own entry does it, since
     // the reader's shortcuts reach its tool window (one of our own would make the
     // key ambiguous, and then it does nothing).

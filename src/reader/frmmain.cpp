@@ -1,6 +1,7 @@
 #include "reader/frmmain.h"
 
 #include "builder/frmfile.h"
+#include "platform/core/form_design.h"
 #include "platform/core/listview.h"
 #include "platform/core/messagebox.h"
 #include "platform/core/outer_geometry.h"
@@ -39,31 +40,23 @@ constexpr float kDesignClientWidth = 9195;
 constexpr float kDesignClientHeight = 7065;
 constexpr float kStatusBarHeight = 420;
 
-struct ButtonDesign {
-    const char16_t* caption;
-    const char16_t* tooltip;  // empty: none
-    int left, top;
-};
+constexpr platform::FontDesign kSongti{u"宋体", 10.5};
 
-constexpr ButtonDesign kButtons[8] = {
-    {u"放大", u"图像放大", 105, 240},
-    {u"缩小", u"图像缩小", 975, 240},
-    {u"连续", u"自动连续播放", 105, 710},
-    {u"暂停", u"暂停自动连续播放", 975, 710},
-    {u"上一页", u"", 105, 1180},
-    {u"下一页", u"", 975, 1180},
-    {u"满屏", u"满屏显示图像", 105, 1650},
-    {u"退出(&Esc)", u"结束本程序", 975, 1650},
+// The button bar, in its frame FraCmdPic.
+const platform::FormDesign kButtonBar = {
+    {"CmdPic0", u"放大", u"图像放大", {105, 240, 855, 375}, kSongti},
+    {"CmdPic1", u"缩小", u"图像缩小", {975, 240, 855, 375}, kSongti},
+    {"CmdPic2", u"连续", u"自动连续播放", {105, 710, 855, 375}, kSongti},
+    {"CmdPic3", u"暂停", u"暂停自动连续播放", {975, 710, 855, 375}, kSongti},
+    {"CmdPic4", u"上一页", u"", {105, 1180, 855, 375}, kSongti},
+    {"CmdPic5", u"下一页", u"", {975, 1180, 855, 375}, kSongti},
+    {"CmdPic6", u"满屏", u"满屏显示图像", {105, 1650, 855, 375}, kSongti},
+    {"CmdPic7", u"退出(&Esc)", u"结束本程序", {975, 1650, 855, 375}, {u"宋体", 7.5}},
+    {"CmdRead", u"朗读", u"朗读当前文本", {105, 2100, 1692, 375}, {u"隶书", 13.5}},
 };
-
-void placeTwips(QWidget* w, double left, double top, double width, double height)
-{
-    w->setGeometry(platform::twipsToPixels(left), platform::twipsToPixels(top),
-                   platform::twipsToPixels(width), platform::twipsToPixels(height));
 }
 
-QString u16(const char16_t* s) { return QString::fromUtf16(s); }
-}
+const platform::FormDesign& frmmain::buttonBarDesign() { return kButtonBar; }
 
 frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
     : profile_(profile), voiceFactory_(std::move(voiceFactory))
@@ -106,33 +99,7 @@ void frmmain::createControls()
     FraCmdPic = new QFrame(FraTxtCmd);
     FraCmdPic->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
-    QFont songti(QStringLiteral("宋体"));
-    songti.setPointSizeF(10.5);
-    for (int i = 0; i < 8; ++i) {
-        auto* b = new QPushButton(u16(kButtons[i].caption), FraCmdPic);
-        const QString tip = u16(kButtons[i].tooltip);
-        if (!tip.isEmpty())
-            b->setToolTip(tip);
-        QFont f = songti;
-        if (i == 7)
-            f.setPointSizeF(7.5);
-        b->setFont(f);
-        b->setAutoDefault(false);
-        placeTwips(b, kButtons[i].left, kButtons[i].top, 855, 375);
-        connect(b, &QPushButton::clicked, this, [this, i] { CmdPic_Click(i); });
-        CmdPic[i] = b;
-    }
-    CmdPic[7]->setText(profile_.exitCaption);
-
-    CmdRead = new QPushButton(QStringLiteral("朗读"), FraCmdPic);
-    CmdRead->setToolTip(QStringLiteral("朗读当前文本"));
-    QFont lishu(QStringLiteral("隶书"));
-    lishu.setPointSizeF(13.5);
-    CmdRead->setFont(lishu);
-    CmdRead->setAutoDefault(false);
-    CmdRead->setStyleSheet(QStringLiteral("QPushButton { background-color: rgb(255,128,255); }"));
-    placeTwips(CmdRead, 105, 2100, 1692, 375);
-    connect(CmdRead, &QPushButton::clicked, this, &frmmain::CmdRead_Click);
+    createButtonBar();
 
     PicPic = new PicturePane(client_);
     ImgPic = new platform::ImageView(PicPic->inner());
@@ -190,12 +157,22 @@ void frmmain::createControls()
     // The exit button is the window's cancel button: Esc presses it while it can be pressed.
     // Only within this window: a window-wide shortcut would also reach the find
     // window (a tool window of ours), where its own Esc would then be ambiguous.
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(esc, &QShortcut::activated, this, [this] {
-        if (CmdPic[7]->isVisible() && CmdPic[7]->isEnabled())
-            CmdPic[7]->click();
-    });
+    platform::cancelOnEscape(this, CmdPic[7], Qt::WidgetWithChildrenShortcut);
+}
+
+void frmmain::createButtonBar()
+{
+    for (int i = 0; i < 8; ++i) {
+        CmdPic[i] = platform::named(new QPushButton(FraCmdPic), QStringLiteral("CmdPic%1").arg(i));
+        CmdPic[i]->setAutoDefault(false);
+        connect(CmdPic[i], &QPushButton::clicked, this, [this, i] { CmdPic_Click(i); });
+    }
+    CmdRead = platform::named(new QPushButton(FraCmdPic), QStringLiteral("CmdRead"));
+    CmdRead->setAutoDefault(false);
+    CmdRead->setStyleSheet(QStringLiteral("QPushButton { background-color: rgb(255,128,255); }"));
+    connect(CmdRead, &QPushButton::clicked, this, &frmmain::CmdRead_Click);
+    platform::applyDesign(FraCmdPic, kButtonBar);
+    CmdPic[7]->setText(profile_.exitCaption);
 }
 
 void frmmain::createMenus()

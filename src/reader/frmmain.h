@@ -2,6 +2,7 @@
 // The reader window: catalogue list, button bar, picture pane, page text.
 // Handlers carry the names of their control and event; the arithmetic below
 // them lives in layout.h, picture_view.h and catalogue.h.
+#include "platform/core/form_design.h"
 #include "platform/core/timer.h"
 #include "platform/dialogs/comdialog.h"
 #include "platform/printer/printer.h"
@@ -81,6 +82,8 @@ public:
     std::array<platform::RichTextBox*, 2> RTBoxShow{};
     platform::Timer Timer1;
     std::array<QLabel*, 4> stBarPanels{};
+    // The button bar's design: CmdPic0 to CmdPic7 and CmdRead, in FraCmdPic.
+    static const platform::FormDesign& buttonBarDesign();
     // The title editions' built-in book, part of the window's design: the entry
     // titles, and entry k's document in the hidden box RTBoxTxt[k - 1]
     // (the introduction takes the help text's place in RTBoxShow(1)).
@@ -191,6 +194,7 @@ protected:
 
 private:
     void createControls();
+    void createButtonBar();
     QMargins frameMargins() const;
     void createMenus();
     // What the edition switches in the window's design (frmmain_edition.cpp).

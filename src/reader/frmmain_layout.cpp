@@ -1,6 +1,7 @@
 #include "reader/frmmain.h"
 
 #include "platform/core/error.h"
+#include "platform/core/form_design.h"
 #include "platform/core/listview.h"
 #include "platform/core/outer_geometry.h"
 #include "platform/core/program.h"
@@ -17,11 +18,7 @@
 namespace reader {
 
 namespace {
-void place(QWidget* w, const Box& b)
-{
-    w->setGeometry(platform::twipsToPixels(b.left), platform::twipsToPixels(b.top),
-                   platform::twipsToPixels(b.width), platform::twipsToPixels(b.height));
-}
+void place(QWidget* w, const Box& b) { platform::place(w, {b.left, b.top, b.width, b.height}); }
 }
 
 LayoutMode frmmain::layoutMode() const

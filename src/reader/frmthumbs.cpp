@@ -1,6 +1,7 @@
 #include "reader/frmthumbs.h"
 
 #include "platform/core/error.h"
+#include "platform/core/form_design.h"
 #include "platform/picture/picture.h"
 #include "reader/page_source.h"
 
@@ -8,7 +9,6 @@
 #include <QListView>
 #include <QPainter>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -218,9 +218,7 @@ FrmThumbs::FrmThumbs(const PageSource& book, std::function<void(int position)> s
     connect(listThumbs->verticalScrollBar(), &QScrollBar::valueChanged, &settle_, qOverload<>(&QTimer::start));
     connect(model_, &QAbstractItemModel::modelReset, &settle_, qOverload<>(&QTimer::start));
 
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
+    platform::cancelOnEscape(this);
 }
 
 FrmThumbs::~FrmThumbs() = default;

@@ -1,6 +1,7 @@
 #include "settings/frmchoice.h"
 
 #include "platform/core/error.h"
+#include "platform/core/form_design.h"
 #include "platform/core/program.h"
 #include "platform/core/scrollbar.h"
 #include "platform/core/timer.h"
@@ -8,12 +9,10 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <array>
 #include <cmath>
@@ -26,28 +25,29 @@ constexpr double kClientWidth = 7095;
 constexpr double kClientHeight = 4965;
 constexpr int kTypeMismatch = 13;
 
-// Colours are written as &H00BBGGRR values, the way the palette was chosen.
-QColor fromBgr(quint32 bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+using platform::fromBgr;
 
-struct ColourOption {
-    const char16_t* caption;
-    quint32 bgr;
+// The options' colours, &H00BBGGRR: light blue, red, yellow, green, white, black.
+constexpr std::array<quint32, 6> kColourOptions{0x00FFC0C0, 0x000000FF, 0x0000FFFF,
+                                                0x0000FF00, 0x00FFFFFF, 0x00000000};
+
+const platform::FormDesign kDesign = {
+    {"FraBackColor", u"图像背景色", u"", {150, 375, 2340, 3615}, {}},
+    {"OptBackColor0", u"浅兰", u"", {225, 300, 1815, 435}, {}},
+    {"OptBackColor1", u"红色", u"", {225, 840, 1815, 435}, {}},
+    {"OptBackColor2", u"黄色", u"", {225, 1380, 1815, 435}, {}},
+    {"OptBackColor3", u"绿色", u"", {225, 1920, 1815, 435}, {}},
+    {"OptBackColor4", u"白色", u"", {225, 2460, 1815, 435}, {}},
+    {"OptBackColor5", u"黑色", u"", {225, 3000, 1815, 435}, {}},
+    {"FraAuto", u"幻灯播放时间间隔（秒）", u"", {2850, 375, 3765, 1560}, {}},
+    {"TxtTime", u"", u"", {1410, 480, 675, 345}, {}},
+    {"HScrTime", u"", u"", {120, 1080, 3495, 375}, {}},
+    {"FraTimes", u"图像打印倍率%", u"", {2850, 2400, 3765, 1560}, {}},
+    {"txtPicTs", u"", u"", {1560, 480, 735, 375}, {}},
+    {"HScrTs", u"", u"", {120, 1080, 3495, 375}, {}},
+    {"CmdOK", u"退出(&O)", u"", {3600, 4200, 2340, 615}, {}},
+    {"LblCo", u"color", u"", {150, 4200, 1065, 465}, {}},
 };
-
-constexpr std::array<ColourOption, 6> kColourOptions{{
-    {u"浅兰", 0x00FFC0C0},
-    {u"红色", 0x000000FF},
-    {u"黄色", 0x0000FFFF},
-    {u"绿色", 0x0000FF00},
-    {u"白色", 0x00FFFFFF},
-    {u"黑色", 0x00000000},
-}};
-
-void place(QWidget* w, double left, double top, double width, double height)
-{
-    w->setGeometry(platform::twipsToPixels(left), platform::twipsToPixels(top), platform::twipsToPixels(width),
-                   platform::twipsToPixels(height));
-}
 
 // Buttons fill their background from the Button role, labels from Window.
 void setBackColor(QWidget* w, const QColor& c)
@@ -127,6 +127,8 @@ struct FrmChoice::Impl {
 
 FrmChoice::FrmChoice() : d(new Impl) {}
 
+const platform::FormDesign& FrmChoice::design() { return kDesign; }
+
 FrmChoice::~FrmChoice()
 {
     if (d->form) {
@@ -148,7 +150,7 @@ QColor FrmChoice::optionColor(int index)
 {
     if (index < 0 || index >= static_cast<int>(kColourOptions.size()))
         return QColor();
-    return fromBgr(kColourOptions[static_cast<size_t>(index)].bgr);
+    return fromBgr(kColourOptions[static_cast<size_t>(index)]);
 }
 
 bool FrmChoice::isLoaded() const { return !d->form.isNull(); }
@@ -186,76 +188,11 @@ void FrmChoice::Load()
     form->setWindowTitle(QStringLiteral("图像参数选择"));
     form->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                          Qt::MSWindowsFixedSizeDialogHint);
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSizeF(10.5);
-    form->setFont(font);
+    form->setFont(platform::toFont({u"宋体", 10.5}));
     form->setFixedSize(platform::twipsToPixels(kClientWidth), platform::twipsToPixels(kClientHeight));
+    platform::centreOnScreen(form, platform::ScreenCorner::PrimaryScreen, QSizeF(kClientWidth, kClientHeight));
 
-    const QSizeF screen = platform::screenSizeTwips();
-    QPoint origin;
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        origin = s->geometry().topLeft();
-    form->move(origin + QPoint(platform::twipsToPixels((screen.width() - kClientWidth) / 2),
-                               platform::twipsToPixels((screen.height() - kClientHeight) / 2)));
-
-    auto named = [](QWidget* w, const QString& name) {
-        w->setObjectName(name);
-        return w;
-    };
-
-    d->FraBackColor = new QGroupBox(QStringLiteral("图像背景色"), form);
-    named(d->FraBackColor, QStringLiteral("FraBackColor"));
-    place(d->FraBackColor, 150, 375, 2340, 3615);
-    for (int k = 0; k < 6; ++k) {
-        const ColourOption& option = kColourOptions[static_cast<size_t>(k)];
-        auto* opt = new QRadioButton(QString::fromUtf16(option.caption), d->FraBackColor);
-        named(opt, QStringLiteral("OptBackColor%1").arg(k));
-        place(opt, 225, 300 + 540 * k, 1815, 435);
-        setBackColor(opt, fromBgr(option.bgr));
-        d->OptBackColor[static_cast<size_t>(k)] = opt;
-    }
-    // White on black, so the last caption stays readable on its own colour.
-    setForeColor(d->OptBackColor[5], fromBgr(0x00FFFFFF));
-    d->OptBackColor[0]->setChecked(true);
-
-    d->FraAuto = new QGroupBox(QStringLiteral("幻灯播放时间间隔（秒）"), form);
-    named(d->FraAuto, QStringLiteral("FraAuto"));
-    place(d->FraAuto, 2850, 375, 3765, 1560);
-    d->TxtTime = new QLineEdit(QStringLiteral("1"), d->FraAuto);
-    named(d->TxtTime, QStringLiteral("TxtTime"));
-    place(d->TxtTime, 1410, 480, 675, 345);
-    d->HScrTime = new platform::ScrollBar(Qt::Horizontal, d->FraAuto);
-    named(d->HScrTime, QStringLiteral("HScrTime"));
-    place(d->HScrTime, 120, 1080, 3495, 375);
-    d->HScrTime->setValue(500);
-
-    d->FraTimes = new QGroupBox(QStringLiteral("图像打印倍率%"), form);
-    named(d->FraTimes, QStringLiteral("FraTimes"));
-    place(d->FraTimes, 2850, 2400, 3765, 1560);
-    d->txtPicTs = new QLineEdit(QStringLiteral("100"), d->FraTimes);
-    named(d->txtPicTs, QStringLiteral("txtPicTs"));
-    place(d->txtPicTs, 1560, 480, 735, 375);
-    d->HScrTs = new platform::ScrollBar(Qt::Horizontal, d->FraTimes);
-    named(d->HScrTs, QStringLiteral("HScrTs"));
-    place(d->HScrTs, 120, 1080, 3495, 375);
-    d->HScrTs->setValue(0);
-
-    d->CmdOK = new QPushButton(QStringLiteral("退出(&O)"), form);
-    named(d->CmdOK, QStringLiteral("CmdOK"));
-    place(d->CmdOK, 3600, 4200, 2340, 615);
-
-    d->LblCo = new QLabel(QStringLiteral("color"), form);
-    named(d->LblCo, QStringLiteral("LblCo"));
-    place(d->LblCo, 150, 4200, 1065, 465);
-
-    // Scroll bars take the keyboard like the other controls (arrows and page keys move them).
-    d->HScrTime->setFocusPolicy(Qt::StrongFocus);
-    d->HScrTs->setFocusPolicy(Qt::StrongFocus);
-    const QWidget* tabOrder[] = {d->OptBackColor[0], d->OptBackColor[1], d->OptBackColor[2], d->OptBackColor[3],
-                                 d->OptBackColor[4], d->CmdOK,           d->HScrTime,        d->TxtTime,
-                                 d->HScrTs,          d->txtPicTs,        d->OptBackColor[5]};
-    for (size_t i = 1; i < std::size(tabOrder); ++i)
-        QWidget::setTabOrder(const_cast<QWidget*>(tabOrder[i - 1]), const_cast<QWidget*>(tabOrder[i]));
+    createControls();
 
     // The window itself is the context of every handler: once it is unloaded
     // its controls' signals are blocked and nothing reaches this object.
@@ -272,6 +209,44 @@ void FrmChoice::Load()
     form->onClose = [this] { Unload(); };
 
     Form_Load();
+}
+
+void FrmChoice::createControls()
+{
+    using platform::named;
+    QWidget* form = d->form;
+    d->FraBackColor = named(new QGroupBox(form), QStringLiteral("FraBackColor"));
+    for (int k = 0; k < 6; ++k) {
+        auto* opt = named(new QRadioButton(d->FraBackColor), QStringLiteral("OptBackColor%1").arg(k));
+        setBackColor(opt, fromBgr(kColourOptions[static_cast<size_t>(k)]));
+        d->OptBackColor[static_cast<size_t>(k)] = opt;
+    }
+    // White on black, so the last caption stays readable on its own colour.
+    setForeColor(d->OptBackColor[5], fromBgr(0x00FFFFFF));
+    d->OptBackColor[0]->setChecked(true);
+
+    d->FraAuto = named(new QGroupBox(form), QStringLiteral("FraAuto"));
+    d->TxtTime = named(new QLineEdit(QStringLiteral("1"), d->FraAuto), QStringLiteral("TxtTime"));
+    d->HScrTime = named(new platform::ScrollBar(Qt::Horizontal, d->FraAuto), QStringLiteral("HScrTime"));
+    d->HScrTime->setValue(500);
+
+    d->FraTimes = named(new QGroupBox(form), QStringLiteral("FraTimes"));
+    d->txtPicTs = named(new QLineEdit(QStringLiteral("100"), d->FraTimes), QStringLiteral("txtPicTs"));
+    d->HScrTs = named(new platform::ScrollBar(Qt::Horizontal, d->FraTimes), QStringLiteral("HScrTs"));
+    d->HScrTs->setValue(0);
+
+    d->CmdOK = named(new QPushButton(form), QStringLiteral("CmdOK"));
+    d->LblCo = named(new QLabel(form), QStringLiteral("LblCo"));
+    platform::applyDesign(form, kDesign);
+
+    // Scroll bars take the keyboard like the other controls (arrows and page keys move them).
+    d->HScrTime->setFocusPolicy(Qt::StrongFocus);
+    d->HScrTs->setFocusPolicy(Qt::StrongFocus);
+    const QWidget* tabOrder[] = {d->OptBackColor[0], d->OptBackColor[1], d->OptBackColor[2], d->OptBackColor[3],
+                                 d->OptBackColor[4], d->CmdOK,           d->HScrTime,        d->TxtTime,
+                                 d->HScrTs,          d->txtPicTs,        d->OptBackColor[5]};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(const_cast<QWidget*>(tabOrder[i - 1]), const_cast<QWidget*>(tabOrder[i]));
 }
 
 void FrmChoice::Unload()

@@ -1,6 +1,8 @@
 #pragma once
 // The settings window: auto-play interval, print scale, picture background.
 // One object for the whole run; its window comes and goes, its two members stay.
+#include "platform/core/form_design.h"
+
 #include <QColor>
 #include <QPointer>
 #include <QString>
@@ -39,9 +41,12 @@ public:
     // The colour each option stands for, index 0..5 (light blue, red, yellow,
     // green, white, black); an invalid colour outside that range.
     static QColor optionColor(int index);
+    // Name, caption, place and font of the window's controls.
+    static const platform::FormDesign& design();
 
 private:
     void Load();
+    void createControls();
     void Unload();
     void Form_Load();
     void HScrTime_Change();

@@ -1,6 +1,7 @@
 #include "speech/frmreadtxt.h"
 
 #include "platform/core/error.h"
+#include "platform/core/form_design.h"
 #include "platform/core/messagebox.h"
 #include "platform/core/program.h"
 #include "platform/speech/voice.h"
@@ -20,8 +21,7 @@ namespace speech {
 namespace {
 
 // The dialog's sliders: no tick marks, small step 1.
-QSlider* makeSlider(QWidget* parent, const QString& name, int min, int max, int largeStep, int value,
-                    const QString& tooltip)
+QSlider* makeSlider(QWidget* parent, const QString& name, int min, int max, int largeStep, int value)
 {
     auto* slider = new QSlider(Qt::Horizontal, parent);
     slider->setObjectName(name);
@@ -30,38 +30,29 @@ QSlider* makeSlider(QWidget* parent, const QString& name, int min, int max, int 
     slider->setSingleStep(1);
     slider->setPageStep(largeStep);
     slider->setValue(value);
-    slider->setToolTip(tooltip);
     return slider;
 }
 
 const QString kCaption = QStringLiteral("Aurelis 2003");
 const QString kFormatErrorPrefix = QStringLiteral("设置语音模式错误: ");
 
-// Places a widget at a design position given in twips.
-void place(QWidget* w, double left, double top, double width, double height)
-{
-    w->setGeometry(platform::twipsToPixels(left), platform::twipsToPixels(top), platform::twipsToPixels(width),
-                   platform::twipsToPixels(height));
-}
+constexpr platform::FontDesign kButtonFont{u"宋体", 12};
 
-void placeAt(QWidget* w, double left, double top)
-{
-    w->adjustSize();
-    w->move(platform::twipsToPixels(left), platform::twipsToPixels(top));
-}
-
-void placeWidth(QWidget* w, double left, double top, double width)
-{
-    w->move(platform::twipsToPixels(left), platform::twipsToPixels(top));
-    w->resize(platform::twipsToPixels(width), w->sizeHint().height());
-}
-
-QFont pointFont(const QString& family, double points)
-{
-    QFont f(family);
-    f.setPointSizeF(points);
-    return f;
-}
+// The labels take their own size, the voice and format lists their own height.
+const platform::FormDesign kDesign = {
+    {"MainTxtBox", u"", u"", {0, 0, 6960, 2676}, {u"Arial", 13.5}},
+    {"Frame1", u"", u"", {84, 2688, 5220, 1935}, {}},
+    {"Label2", u"语种：", u"", {120, 276, 0, 0}, {}},
+    {"VoiceCB", u"", u"", {1008, 240, 4056, 0}, {}},
+    {"Label3", u"语速：", u"", {120, 696, 0, 0}, {}},
+    {"RateSldr", u"", u"Changes voice playback rate", {1008, 660, 4056, 312}, {}},
+    {"Label4", u"音量：", u"", {120, 1095, 0, 0}, {}},
+    {"VolumeSldr", u"", u"Changes voice playback volume", {1008, 1068, 4056, 312}, {}},
+    {"Label5", u"发音模式：", u"", {120, 1500, 0, 0}, {}},
+    {"FormatCB", u"", u"", {1008, 1440, 4056, 0}, {}},
+    {"SpeakBtn", u"朗读", u"", {5628, 2844, 1125, 350}, kButtonFont},
+    {"StopBtn", u"退出", u"", {5616, 3324, 1125, 350}, kButtonFont},
+};
 
 struct FormatRow {
     const char* caption;
@@ -107,55 +98,31 @@ FrmReadTxt::FrmReadTxt(VoiceFactory voiceFactory, QWidget* parent)
 
 FrmReadTxt::~FrmReadTxt() = default;
 
+const platform::FormDesign& FrmReadTxt::design() { return kDesign; }
+
 void FrmReadTxt::createControls()
 {
-    MainTxtBox = new QPlainTextEdit(this);
-    MainTxtBox->setObjectName(QStringLiteral("MainTxtBox"));
-    MainTxtBox->setFont(pointFont(QStringLiteral("Arial"), 13.5));
+    using platform::named;
+    MainTxtBox = named(new QPlainTextEdit(this), QStringLiteral("MainTxtBox"));
     MainTxtBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on to the next control, as everywhere else in the dialog.
     MainTxtBox->setTabChangesFocus(true);
     MainTxtBox->setPlainText(welcomeText());
     MainTxtBox->setAccessibleName(QStringLiteral("朗读文本"));
-    place(MainTxtBox, 0, 0, 6960, 2676);
 
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    place(Frame1, 84, 2688, 5220, 1935);
+    Frame1 = named(new QGroupBox(this), QStringLiteral("Frame1"));
+    Label2 = named(new QLabel(Frame1), QStringLiteral("Label2"));
+    VoiceCB = named(new QComboBox(Frame1), QStringLiteral("VoiceCB"));
+    Label3 = named(new QLabel(Frame1), QStringLiteral("Label3"));
+    RateSldr = makeSlider(Frame1, QStringLiteral("RateSldr"), -10, 10, 1, 0);
+    Label4 = named(new QLabel(Frame1), QStringLiteral("Label4"));
+    VolumeSldr = makeSlider(Frame1, QStringLiteral("VolumeSldr"), 0, 100, 5, 100);
+    Label5 = named(new QLabel(Frame1), QStringLiteral("Label5"));
+    FormatCB = named(new QComboBox(Frame1), QStringLiteral("FormatCB"));
 
-    Label2 = new QLabel(QStringLiteral("语种："), Frame1);
-    placeAt(Label2, 120, 276);
-    VoiceCB = new QComboBox(Frame1);
-    VoiceCB->setObjectName(QStringLiteral("VoiceCB"));
-    placeWidth(VoiceCB, 1008, 240, 4056);
-
-    Label3 = new QLabel(QStringLiteral("语速："), Frame1);
-    placeAt(Label3, 120, 696);
-    RateSldr = makeSlider(Frame1, QStringLiteral("RateSldr"), -10, 10, 1, 0,
-                          QStringLiteral("Changes voice playback rate"));
-    place(RateSldr, 1008, 660, 4056, 312);
-
-    Label4 = new QLabel(QStringLiteral("音量："), Frame1);
-    placeAt(Label4, 120, 1095);
-    VolumeSldr = makeSlider(Frame1, QStringLiteral("VolumeSldr"), 0, 100, 5, 100,
-                            QStringLiteral("Changes voice playback volume"));
-    place(VolumeSldr, 1008, 1068, 4056, 312);
-
-    Label5 = new QLabel(QStringLiteral("发音模式："), Frame1);
-    placeAt(Label5, 120, 1500);
-    FormatCB = new QComboBox(Frame1);
-    FormatCB->setObjectName(QStringLiteral("FormatCB"));
-    placeWidth(FormatCB, 1008, 1440, 4056);
-
-    const QFont buttonFont = pointFont(QStringLiteral("宋体"), 12);
-    SpeakBtn = new QPushButton(kCaptionRead, this);
-    SpeakBtn->setObjectName(QStringLiteral("SpeakBtn"));
-    SpeakBtn->setFont(buttonFont);
-    place(SpeakBtn, 5628, 2844, 1125, 350);
-    StopBtn = new QPushButton(QStringLiteral("退出"), this);
-    StopBtn->setObjectName(QStringLiteral("StopBtn"));
-    StopBtn->setFont(buttonFont);
-    place(StopBtn, 5616, 3324, 1125, 350);
+    SpeakBtn = named(new QPushButton(this), QStringLiteral("SpeakBtn"));
+    StopBtn = named(new QPushButton(this), QStringLiteral("StopBtn"));
+    platform::applyDesign(this, kDesign);
 
     // Each label names the control beside it for screen readers.
     Label2->setBuddy(VoiceCB);
@@ -305,10 +272,7 @@ void FrmReadTxt::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
-        const QSizeF screen = platform::screenSizeTwips();
-        const double left = (screen.width() - platform::pixelsToTwips(frameGeometry().width())) / 2;
-        const double top = (screen.height() - platform::pixelsToTwips(frameGeometry().height())) / 2;
-        move(platform::twipsToPixels(left), platform::twipsToPixels(top));
+        platform::centreOnScreen(this, platform::ScreenCorner::Desktop);
     }
     QWidget::showEvent(event);
 }

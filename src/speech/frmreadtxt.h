@@ -2,6 +2,8 @@
 // The speech dialog: reads any pasted text aloud with a voice, rate, volume
 // and audio format of its own choosing. Its voice is its own; nothing chosen
 // here reaches the main window's voice.
+#include "platform/core/form_design.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -45,6 +47,8 @@ public:
     QComboBox* FormatCB = nullptr;
     QPushButton* SpeakBtn = nullptr;
     QPushButton* StopBtn = nullptr;
+    // Name, caption, tooltip, place and font of the controls above.
+    static const platform::FormDesign& design();
 
     // The dialog's voice; null when none could be made, and after closing.
     platform::SpVoice* voice() const { return voice_.get(); }

@@ -9,11 +9,7 @@
 #include <cmath>
 
 namespace {
-QRect twips(double left, double top, double width, double height)
-{
-    return QRect(platform::twipsToPixels(left), platform::twipsToPixels(top), platform::twipsToPixels(width),
-                 platform::twipsToPixels(height));
-}
+QRectF twips(double left, double top, double width, double height) { return QRectF(left, top, width, height); }
 }
 
 TEST_F(BuilderTest, OpensEmptyOnTheWorkingFolderAsDesigned)
@@ -49,11 +45,13 @@ TEST_F(BuilderTest, OpensEmptyOnTheWorkingFolderAsDesigned)
     EXPECT_EQ(f->FileList->palette().color(QPalette::Base), QColor(192, 255, 192));
     EXPECT_EQ(f->FileTxt->palette().color(QPalette::Base), QColor(192, 255, 255));
 
+    // The window's design table against the described figures (that every control stands as its
+    // table says is checked for all windows at once).
     struct Design {
         QWidget* control;
         const char* caption;
         const char* tip;
-        QRect at;
+        QRectF at;
     };
     const Design design[] = {
         {f->FraDir, "选择图像文件", "", twips(75, 75, 8040, 4104)},
@@ -72,18 +70,14 @@ TEST_F(BuilderTest, OpensEmptyOnTheWorkingFolderAsDesigned)
         {f->CmdOk, "确认(&O)", "将选中的文件复制到当前目录，将\"选中文件列表\"保存于DocItem.txt中", twips(6975, 5550, 1215, 465)},
         {f->CmdCancle, "退出(&Esc)", "", twips(6975, 6105, 1215, 465)},
     };
+    ASSERT_EQ(builder::frmFile::design().size(), std::size(design));
     for (const Design& d : design) {
-        const QString name = d.control->objectName();
-        QString caption;
-        if (auto* b = qobject_cast<QPushButton*>(d.control))
-            caption = b->text();
-        else if (auto* l = qobject_cast<QLabel*>(d.control))
-            caption = l->text();
-        else if (auto* g = qobject_cast<QGroupBox*>(d.control))
-            caption = g->title();
-        EXPECT_EQ(caption, QString::fromUtf8(d.caption)) << name.toStdString();
-        EXPECT_EQ(d.control->toolTip(), QString::fromUtf8(d.tip)) << name.toStdString();
-        EXPECT_EQ(d.control->geometry(), d.at) << name.toStdString();
+        const QByteArray name = d.control->objectName().toLatin1();
+        const platform::ControlDesign* row = testing_support::designRow(builder::frmFile::design(), name.constData());
+        ASSERT_NE(row, nullptr) << name.constData();
+        EXPECT_EQ(QString::fromUtf16(row->caption), QString::fromUtf8(d.caption)) << name.constData();
+        EXPECT_EQ(QString::fromUtf16(row->tooltip), QString::fromUtf8(d.tip)) << name.constData();
+        EXPECT_EQ(testing_support::twipsRect(row->box), d.at) << name.constData();
     }
 
     // Tab order as designed, from the pairing list.

@@ -137,4 +137,13 @@ QByteArray notepadUnicode(const QString& text, bool bigEndian)
     return mark + QStringEncoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE)(text);
 }
 
+const platform::ControlDesign* designRow(const platform::FormDesign& design, const char* name)
+{
+    const auto row = std::find_if(design.begin(), design.end(),
+                                  [&](const platform::ControlDesign& d) { return qstrcmp(d.name, name) == 0; });
+    return row == design.end() ? nullptr : &*row;
+}
+
+QRectF twipsRect(const platform::TwipsBox& box) { return QRectF(box.left, box.top, box.width, box.height); }
+
 } // namespace testing_support

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/core/form_design.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QImage>
@@ -57,5 +59,10 @@ bool makeNamedPipe(const QString& path);
 // The text as Windows Notepad saves it as "Unicode" (little-endian) or
 // "Unicode big endian": its byte-order mark, then UTF-16.
 QByteArray notepadUnicode(const QString& text, bool bigEndian);
+
+// The row of a window's design table for the control of this name; null when there is none.
+const platform::ControlDesign* designRow(const platform::FormDesign& design, const char* name);
+// A design box's figures, in twips.
+QRectF twipsRect(const platform::TwipsBox& box);
 
 } // namespace testing_support
