@@ -11,6 +11,11 @@
 
 namespace bench {
 
+// A benchmark's own main; the one bench program runs it by name.
+using Program = int (*)(int argc, char** argv);
+bool addProgram(const char* name, Program program);
+
+
 // Benchmarks do not run beside the programs, where the helper programs lie.
 inline void useThisBuildsHelpers() { platform::setHelperProgramFolder(QStringLiteral(AURELIS_HELPER_DIR)); }
 
@@ -64,3 +69,9 @@ inline long peakRssKb()
 }
 
 } // namespace bench
+
+// Begins a benchmark's main, as `int main(int argc, char** argv)` would.
+#define BENCH_PROGRAM(name)                                                                                     \
+    static int bench_main_##name(int argc, char** argv);                                                        \
+    [[maybe_unused]] static const bool bench_added_##name = bench::addProgram(#name, bench_main_##name);       \
+    static int bench_main_##name(int argc, char** argv)

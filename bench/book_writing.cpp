@@ -57,7 +57,7 @@ double writeWithBuilder(const QString& from, const QString& to)
 }
 }
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(book_writing)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

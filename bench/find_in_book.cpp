@@ -118,7 +118,7 @@ QString plainPage(QRandomGenerator& random, int page)
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(find_in_book)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

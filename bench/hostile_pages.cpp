@@ -190,7 +190,7 @@ double longestStallMs(const std::function<void()>& action)
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(hostile_pages)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

@@ -102,7 +102,7 @@ Cost pageChange(const QString& folder, int rounds)
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(metafile_page)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

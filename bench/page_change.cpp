@@ -55,7 +55,7 @@ QByteArray rtfText(int page)
 }
 }
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(page_change)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

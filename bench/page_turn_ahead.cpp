@@ -149,7 +149,7 @@ void memoryOver500Turns(reader::frmmain& w, const char* name)
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(page_turn_ahead)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

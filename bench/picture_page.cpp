@@ -100,7 +100,7 @@ void report(const char* name, const Result& r, double goal)
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(picture_page)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

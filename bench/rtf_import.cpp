@@ -155,7 +155,7 @@ double medianMs(int repetitions, Import import)
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(rtf_import)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

@@ -65,7 +65,7 @@ const QString kPage = QStringLiteral(
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(speech_latency)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

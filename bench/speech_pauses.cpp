@@ -108,7 +108,7 @@ QString phonemes(const QByteArray& voiceId, const QString& text)
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(speech_pauses)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

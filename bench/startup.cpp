@@ -29,7 +29,7 @@ double startOnce(const QString& folder)
 }
 }
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(startup)
 {
     bench::preferOffscreen();
     QApplication app(argc, argv);

@@ -41,7 +41,7 @@ double decodeMs(const QByteArray& bytes)
 
 } // namespace
 
-int main(int argc, char** argv)
+BENCH_PROGRAM(text_decoding)
 {
     QCoreApplication app(argc, argv);
     const double baseline = decodeMs(chineseGbk());
