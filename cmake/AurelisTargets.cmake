@@ -1,5 +1,8 @@
 # A library made of every source file in one folder (not its subfolders).
+# NO_PCH: a library without Qt's widgets, which the common headers need.
 function(aurelis_library name dir)
+  set(_libs ${ARGN})
+  list(REMOVE_ITEM _libs NO_PCH)
   file(GLOB _src CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.c
        ${PROJECT_SOURCE_DIR}/${dir}/*.h ${PROJECT_SOURCE_DIR}/${dir}/*.qrc)
@@ -11,7 +14,10 @@ function(aurelis_library name dir)
   endif()
   add_library(${name} STATIC ${_src})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_link_libraries(${name} PUBLIC ${_libs})
+  if(NOT "NO_PCH" IN_LIST ARGN)
+    aurelis_use_pch(${name} aurelis_pch)
+  endif()
 endfunction()
 
 # A test program made of every source file in one tests folder, plus the shared test main.
@@ -19,6 +25,7 @@ function(aurelis_test name dir)
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h)
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE test_support ${ARGN})
+  aurelis_use_pch(${name} aurelis_test_pch)
   # A command the program runs under, listing its tests included (the sanitizer build's options).
   if(AURELIS_TEST_LAUNCHER)
     set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${AURELIS_TEST_LAUNCHER})
