@@ -13,6 +13,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <map>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -57,29 +58,37 @@ long zombies(const std::vector<Child>& children)
 // Two pictures at a time are loaded and zoomed, 200 drawings in all, now in
 // turn (every drawing is of another file than the one before) and now one
 // picture after the other (the same file again at a new size): each zoom
-// comes out the same either way.
+// comes out as a helper started for it alone draws it.
 TEST(MetafileHelpers, ManyDrawingsLeaveOneHelperAliveWhichEndsWhenAsked)
 {
-    platform::endMetafileHelpers();
     const char* const pairs[][2] = {{"metafile/Pillow/drawing.wmf", "metafile/Pillow/drawing.emf"},
                                     {"metafile/libwmf/text.wmf", "metafile/poi/wrench.emf"}};
+    const QSize box(320, 240);
     const QSize zooms[] = {QSize(400, 300), QSize(480, 360), QSize(576, 432)};
-    std::map<std::pair<QString, int>, QImage> firstDrawn;
+    std::map<std::pair<QString, int>, QImage> alone;
+    for (const auto& pair : pairs) {
+        for (const char* file : pair) {
+            for (int zoom = 0; zoom < 3; ++zoom) {
+                const Picture picture = Picture::load(corpusFile(QString::fromLatin1(file)), box);
+                platform::endMetafileHelpers();
+                alone[{QString::fromLatin1(file), zoom}] = picture.image(zooms[zoom]);
+                platform::endMetafileHelpers();
+            }
+        }
+    }
     for (int round = 0; round < 25; ++round) {
         const auto& pair = pairs[round % 2];
-        const Picture pictures[] = {Picture::load(corpusFile(QString::fromLatin1(pair[0])), QSize(320, 240)),
-                                    Picture::load(corpusFile(QString::fromLatin1(pair[1])), QSize(320, 240))};
+        const Picture pictures[] = {Picture::load(corpusFile(QString::fromLatin1(pair[0])), box),
+                                    Picture::load(corpusFile(QString::fromLatin1(pair[1])), box)};
         const bool inTurn = round % 4 < 2;
         for (int step = 0; step < 6; ++step) {
             const int which = inTurn ? step % 2 : step / 3;
             const int zoom = inTurn ? step / 2 : step % 3;
             SCOPED_TRACE(QStringLiteral("%1 at %2, round %3").arg(pair[which]).arg(zoom).arg(round).toStdString());
             const QImage image = pictures[which].image(zooms[zoom]);
+            const QImage& drawnAlone = alone[{QString::fromLatin1(pair[which]), zoom}];
             ASSERT_FALSE(image.isNull());
-            const auto [first, isFirst] = firstDrawn.try_emplace({QString::fromLatin1(pair[which]), zoom}, image);
-            if (!isFirst) {
-                EXPECT_TRUE(image == first->second);
-            }
+            EXPECT_TRUE(image == drawnAlone);
         }
         for (const Picture& picture : pictures)
             EXPECT_EQ(picture.decodeCount(), 4);
@@ -110,6 +119,32 @@ TEST(MetafileHelpers, AHelperKilledBetweenDrawingsIsReapedAndTheNextDrawingGetsA
     ASSERT_EQ(now.size(), 1u);
     EXPECT_NE(now[0].pid, alive[0].pid);
     EXPECT_NE(now[0].state, 'Z');
+    platform::endMetafileHelpers();
+    EXPECT_TRUE(helperChildren().empty());
+}
+
+// The window's thread and a worker thread, as the thumbnails' is, draw at
+// the same time: each drawing comes out as drawn alone.
+TEST(MetafileHelpers, TwoThreadsDrawingTogetherLeaveAtMostTwoHelpers)
+{
+    const QString files[] = {corpusFile(QStringLiteral("metafile/Pillow/drawing.emf")),
+                             corpusFile(QStringLiteral("metafile/libwmf/sample2.wmf"))};
+    const auto draw = [&](int which) { return Picture::load(files[which], QSize(300, 200)).image(QSize(500, 400)); };
+    const QImage alone[] = {draw(0), draw(1)};
+    ASSERT_FALSE(alone[0].isNull() || alone[1].isNull());
+    int same[2] = {0, 0};
+    const auto drawMany = [&](int which) {
+        for (int n = 0; n < 20; ++n)
+            same[which] += draw(which) == alone[which];
+    };
+    std::thread worker(drawMany, 1);
+    drawMany(0);
+    worker.join();
+    EXPECT_EQ(same[0], 20);
+    EXPECT_EQ(same[1], 20);
+    const std::vector<Child> alive = helperChildren();
+    EXPECT_LE(alive.size(), 2u);
+    EXPECT_EQ(zombies(alive), 0);
     platform::endMetafileHelpers();
     EXPECT_TRUE(helperChildren().empty());
 }

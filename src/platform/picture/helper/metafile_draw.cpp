@@ -35,29 +35,21 @@ QSize sizeToDraw(const Request& request, const QSizeF& natural)
     return size;
 }
 
-struct CloseWmf {
-    void operator()(WmfDrawing* drawing) const { wmfClose(drawing); }
-};
-
-Outcome drawWmf(const QByteArray& bytes, const Request& request, Drawing* out)
+Outcome drawWmf(WmfDrawing& drawing, const QByteArray& bytes, const Request& request, Drawing* out)
 {
-    const std::unique_ptr<WmfDrawing, CloseWmf> drawing(
-        wmfOpen(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size()));
-    if (!drawing)
-        return Outcome::Undrawable;
     // The placeable header states the size the author meant; without one,
     // libwmf's estimate from the drawing is all there is.
     QSizeF natural = platform::placeableWmfTwips(bytes).value_or(QSizeF());
     double width = 0;
     double height = 0;
-    if (natural.isEmpty() && wmfMeasureTwips(drawing.get(), &width, &height) == 0)
+    if (natural.isEmpty() && wmfMeasureTwips(&drawing, &width, &height) == 0)
         natural = QSizeF(width, height);
     const QSize size = sizeToDraw(request, natural);
     if (size.isEmpty())
         return Outcome::Undrawable;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull() || image.bytesPerLine() != size.width() * 4
-        || wmfDrawPixels(drawing.get(), unsigned(size.width()), unsigned(size.height()),
+        || wmfDrawPixels(&drawing, unsigned(size.width()), unsigned(size.height()),
                          reinterpret_cast<unsigned int*>(image.bits()))
                != 0)
         return Outcome::Undrawable;
@@ -140,30 +132,40 @@ QByteArrayList prepareToDraw()
     return fontFolders();
 }
 
-Outcome drawMetafile(const QByteArray& bytes, const Request& request, Drawing* out)
-{
-    Drawer drawer;
-    drawer.setFile(bytes);
-    return drawer.draw(request, out);
-}
-
 Drawer::Drawer() = default;
 Drawer::~Drawer() = default;
 
+void Drawer::CloseWmf::operator()(WmfDrawing* drawing) const { wmfClose(drawing); }
+
 void Drawer::setFile(const QByteArray& bytes)
 {
-    bytes_ = bytes;
-    hasFile_ = true;
+    // libwmf reads the bytes as long as it has the file open.
+    wmf_.reset();
     emf_.reset();
     emfOpened_ = false;
+    bytes_ = bytes;
+    hasFile_ = true;
+}
+
+Outcome Drawer::drawWmfAgain(const Request& request, Drawing* out)
+{
+    if (!wmf_)
+        wmf_.reset(wmfOpen(reinterpret_cast<const unsigned char*>(bytes_.constData()), bytes_.size()));
+    if (!wmf_)
+        return Outcome::Undrawable;
+    const Outcome outcome = drawWmf(*wmf_, bytes_, request, out);
+    // A play that failed may have left libwmf's player halfway: the next
+    // drawing opens the file afresh.
+    if (outcome != Outcome::Drawn)
+        wmf_.reset();
+    return outcome;
 }
 
 Outcome Drawer::draw(const Request& request, Drawing* out)
 {
     switch (platform::sniffPictureFormat(bytes_.left(platform::kPictureHeadBytes))) {
     case platform::PictureFormat::Wmf:
-        // libwmf's player is not made to play a file twice: it opens it anew.
-        return drawWmf(bytes_, request, out);
+        return drawWmfAgain(request, out);
     case platform::PictureFormat::Emf:
         if (!emfOpened_) {
             emf_ = openEmf(bytes_);

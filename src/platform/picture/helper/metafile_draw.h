@@ -9,6 +9,8 @@
 #include <QSizeF>
 #include <memory>
 
+struct WmfDrawing;
+
 namespace metafile_helper {
 
 class EmfDrawing;
@@ -32,12 +34,9 @@ enum class Outcome { Drawn, NotAMetafile, Undrawable };
 // text first needs it).
 QByteArrayList prepareToDraw();
 
-// Draws a WMF or EMF as asked; prepares it first when that was not done.
-Outcome drawMetafile(const QByteArray& bytes, const Request& request, Drawing* out);
-
 // Draws one metafile after another, keeping what it made of the last one for
-// the next drawing of the same file at another size: for an EMF its SVG,
-// read by Qt.
+// the next drawing of the same file at another size: libwmf's reading of a
+// WMF, an EMF's SVG as Qt read it.
 class Drawer {
 public:
     Drawer();
@@ -48,11 +47,18 @@ public:
     // The file every drawing from now on is of.
     void setFile(const QByteArray& bytes);
     bool hasFile() const { return hasFile_; }
+    // Draws the WMF or EMF as asked; prepares first when that was not done.
     Outcome draw(const Request& request, Drawing* out);
 
 private:
+    struct CloseWmf {
+        void operator()(WmfDrawing* drawing) const;
+    };
+    Outcome drawWmfAgain(const Request& request, Drawing* out);
+
     QByteArray bytes_;
     bool hasFile_ = false;
+    std::unique_ptr<WmfDrawing, CloseWmf> wmf_;
     std::unique_ptr<EmfDrawing> emf_;
     bool emfOpened_ = false; // emf_ holds what opening the file gave, nothing included
 };
