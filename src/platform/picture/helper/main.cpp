@@ -7,6 +7,7 @@
 #include "sandbox.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
