@@ -47,11 +47,11 @@ constexpr int kCpuSeconds = 5;
 constexpr int kTimeoutMs = 5000;
 
 // A helper draws at most this many pictures; the reader then ends it and
-// starts another. Whatever the foreign decoders fail to give back (Qt's and
-// fontconfig's caches grow too) piles up no further than this. Starting a
-// helper costs about as much as two or three drawings, so over 64 drawings
-// (a few dozen pages and zoom steps) it adds a few per cent, while even a
-// megabyte kept by every drawing stays far below the address space.
+// starts another. Whatever the foreign decoders fail to give back (and Qt's
+// and fontconfig's caches) piles up no further than this, far below the
+// address space even at a megabyte a drawing. Starting a helper costs some
+// tens of milliseconds (Qt and the fonts set up), once in 64 drawings about
+// a millisecond a drawing, and the next one starts while the reader reads.
 constexpr int kDrawingsPerHelper = 64;
 
 constexpr int kRequestHeaderBytes = 20;
