@@ -27,8 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     // The request the reader makes first: fit into a window's picture box.
     const metafile_helper::Request request{true, QSize(320, 240)};
+    // One drawer for both drawings, as the helper keeps what it made of a
+    // file for the next size.
+    metafile_helper::Drawer drawer;
+    drawer.setFile(bytes);
     metafile_helper::Drawing drawing;
-    if (metafile_helper::drawMetafile(bytes, request, &drawing) == metafile_helper::Outcome::Drawn) {
+    if (drawer.draw(request, &drawing) == metafile_helper::Outcome::Drawn) {
         if (drawing.image.isNull() || drawing.image.width() > request.size.width()
             || drawing.image.height() > request.size.height())
             fuzz_app::fail(QStringLiteral("drew %1 x %2 to fit 320 x 240")
@@ -42,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Then the reader asks for sizes of its own (zoom, stretch): any shape.
         const QSize stretched(1 + int(size * 7 % 1024), 1 + int(size * 13 % 768));
         metafile_helper::Drawing again;
-        if (metafile_helper::drawMetafile(bytes, {false, stretched}, &again) == metafile_helper::Outcome::Drawn
+        if (drawer.draw({false, stretched}, &again) == metafile_helper::Outcome::Drawn
             && again.image.size() != stretched)
             fuzz_app::fail(QStringLiteral("asked for %1 x %2, drew %3 x %4")
                                .arg(stretched.width())

@@ -61,6 +61,11 @@ private:
     std::shared_ptr<Impl> d;
 };
 
+// WMF and EMF pictures are drawn by helper programs, started when first
+// needed and ended with the program. This ends those not drawing now, as the
+// program's end does; a later drawing starts one again.
+void endMetafileHelpers();
+
 // Draws its picture stretched over its whole area. A click and a double click
 // are reported the way the windows expect: click on release, then double click.
 class ImageView : public QWidget {

@@ -136,9 +136,13 @@ TEST(HostileMetafiles, AHelperThatFailsInAnyWayMeansAnInvalidPicture)
     QFile wmf(corpusFile(QStringLiteral("metafile/Pillow/drawing.wmf")));
     ASSERT_TRUE(wmf.open(QIODevice::ReadOnly));
     // Longer than a pipe holds, so a helper that ends early leaves the writer stranded.
-    dir.write(QStringLiteral("page.wmf"), wmf.readAll() + QByteArray(256 * 1024, '\0'));
-    // Magic, 2 x 2 pixels, nothing, natural size 1 x 1 twip.
-    const QByteArray header = "printf 'AMF1\\002\\000\\000\\000\\002\\000\\000\\000\\000\\000\\000\\000"
+    const QByteArray page = wmf.readAll() + QByteArray(256 * 1024, '\0');
+    dir.write(QStringLiteral("page.wmf"), page);
+    // The stand-ins that reply take the whole request first: its header and the file.
+    const QByteArray takeRequest = "head -c " + QByteArray::number(20 + page.size()) + " > /dev/null; ";
+    // Drawn, then magic, 2 x 2 pixels, nothing, natural size 1 x 1 twip.
+    const QByteArray header = takeRequest + "printf '\\000\\000\\000\\000"
+                              "AMF1\\002\\000\\000\\000\\002\\000\\000\\000\\000\\000\\000\\000"
                               "\\350\\003\\000\\000\\350\\003\\000\\000'";
     const struct {
         const char* what;
@@ -146,10 +150,11 @@ TEST(HostileMetafiles, AHelperThatFailsInAnyWayMeansAnInvalidPicture)
     } cases[] = {
         {"crashes", "kill -SEGV $$"},
         {"fails", "exit 4"},
-        {"replies garbage", "cat > /dev/null; echo garbage"},
+        {"replies garbage", takeRequest + "echo garbage; exec sleep 60"},
         {"replies too few pixels", header + "; printf abcd"},
-        {"replies too many pixels", header + "; printf %020d 0"},
-        {"claims a huge picture", "printf 'AMF1\\377\\377\\000\\000\\377\\377\\000\\000'"},
+        {"replies too many pixels", header + "; printf %020d 0; exec sleep 60"},
+        {"claims a huge picture",
+         takeRequest + "printf '\\000\\000\\000\\000AMF1\\377\\377\\000\\000\\377\\377\\000\\000'"},
         {"never ends", "exec sleep 60"},
         {"is missing", ""},
     };
@@ -193,7 +198,18 @@ TEST(HostileMetafiles, ASizeTheHelperFailedAtIsNotAskedForAgain)
     ASSERT_TRUE(QDir().mkpath(folder));
     QFile script(folder + QStringLiteral("/aurelis-metafile"));
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\n[ \"$1\" = fit ] && exec '" AURELIS_HELPER_DIR "/aurelis-metafile' \"$@\"\nexit 4\n");
+    // Each request that fits the picture goes to a real helper of its own,
+    // which ends at the end of that request; any other is not drawn.
+    const QByteArray request = QFile::encodeName(dir.file(QStringLiteral("request")));
+    script.write("#!/bin/sh\n"
+                 "while head -c 20 > '" + request + "' && [ -s '" + request + "' ]; do\n"
+                 "  set -- $(od -An -tu4 --endian=little -j4 -N16 '" + request + "')\n"
+                 "  if [ $(($1 & 1)) = 1 ]; then\n"
+                 "    { cat '" + request + "'; head -c $4; } | '" AURELIS_HELPER_DIR "/aurelis-metafile'\n"
+                 "  else\n"
+                 "    head -c $4 > /dev/null; printf '\\004\\000\\000\\000'\n"
+                 "  fi\n"
+                 "done\n");
     script.close();
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     struct RestoreHelper {

@@ -1,12 +1,15 @@
-// aurelis-metafile: draws one WMF or EMF for the reader, in a process of its
-// own, under limits on memory and processor time. The request and the reply
-// are described in metafile_protocol.h.
+// aurelis-metafile: draws WMF and EMF pictures for the reader, one request
+// after another, in a process of its own, under limits on memory and on
+// processor time for each drawing. The requests and the replies are
+// described in metafile_protocol.h.
 #include "metafile_draw.h"
 #include "platform/picture/metafile_protocol.h"
 #include "sandbox.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -28,13 +31,16 @@ namespace {
 using namespace platform::metafile;
 using metafile_helper::Request;
 
-enum Exit { Drawn = 0, BadRequest = 2, NotAMetafile = 3, Undrawable = 4, WriteFailed = 5 };
+enum Exit { InputEnded = 0, BadRequest = 2, WriteFailed = 5 };
 // The answers to probe-open.
 enum Probe { ProbeRefused = 0, ProbeOpened = 7, ProbeNoSandbox = 8, ProbeSanitized = 9 };
 
+// The processor time is given drawing by drawing (see allowOneDrawing); the
+// hard limit, which the helper cannot raise, covers every drawing it may be
+// asked for with room to spare.
 void limitResources()
 {
-    const rlimit cpu{rlim_t(kCpuSeconds), rlim_t(kCpuSeconds + 1)};
+    const rlimit cpu{rlim_t(kCpuSeconds), rlim_t(kCpuSeconds) * (kDrawingsPerHelper + 2)};
     const rlimit noCore{0, 0};
 #ifndef AURELIS_ADDRESS_SANITIZER
     // Under AddressSanitizer the shadow memory alone reserves terabytes of
@@ -46,42 +52,51 @@ void limitResources()
     setrlimit(RLIMIT_CORE, &noCore);
 }
 
-std::optional<Request> parseRequest(int argc, char** argv)
+// The next drawing may take kCpuSeconds more than the helper has used so far,
+// whatever the drawings before it took.
+void allowOneDrawing()
 {
-    if (argc != 4)
-        return std::nullopt;
-    Request r;
-    if (std::strcmp(argv[1], "fit") == 0)
-        r.fit = true;
-    else if (std::strcmp(argv[1], "size") != 0)
-        return std::nullopt;
-    bool okW = false;
-    bool okH = false;
-    r.size = QSize(QByteArray(argv[2]).toInt(&okW), QByteArray(argv[3]).toInt(&okH));
-    if (!okW || !okH || r.size.isEmpty() || r.size.width() > 65535 || r.size.height() > 65535)
-        return std::nullopt;
-    if (!r.fit && qint64(r.size.width()) * r.size.height() > kMaxReplyPixels)
-        return std::nullopt;
-    return r;
+    rusage used{};
+    rlimit cpu{};
+    if (getrusage(RUSAGE_SELF, &used) != 0 || getrlimit(RLIMIT_CPU, &cpu) != 0)
+        return;
+    const double seconds = double(used.ru_utime.tv_sec) + double(used.ru_stime.tv_sec)
+                           + (used.ru_utime.tv_usec + used.ru_stime.tv_usec) / 1e6;
+    cpu.rlim_cur = std::min(rlim_t(std::ceil(seconds)) + rlim_t(kCpuSeconds), cpu.rlim_max);
+    setrlimit(RLIMIT_CPU, &cpu);
 }
 
-// The metafile, or empty when it is larger than any metafile a book holds.
-QByteArray readInput()
+enum class Read { Whole, Ended, Failed };
+
+// Exactly `length` bytes, or Ended when the input ends before the first.
+Read readExactly(char* into, qint64 length)
+{
+    qint64 done = 0;
+    while (done < length) {
+        const ssize_t n = ::read(STDIN_FILENO, into + done, size_t(qMin<qint64>(length - done, 1 << 20)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 && done == 0)
+            return Read::Ended;
+        if (n <= 0)
+            return Read::Failed;
+        done += n;
+    }
+    return Read::Whole;
+}
+
+// The standard input to its end, for probe-open.
+QByteArray readAllInput()
 {
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n == 0)
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || bytes.size() > kMaxInputBytes)
             return bytes;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return {};
-        }
         bytes.append(buffer, n);
-        if (bytes.size() > kMaxInputBytes)
-            return {};
     }
 }
 
@@ -99,18 +114,21 @@ bool writeAll(const char* data, qint64 length)
     return true;
 }
 
-int reply(const QImage& drawn, const QSizeF& natural)
+bool replyStatus(ReplyStatus status)
 {
-    if (drawn.isNull())
-        return Undrawable;
+    const QByteArray word = encodeReplyStatus(status);
+    return writeAll(word.constData(), word.size());
+}
+
+bool replyDrawing(const QImage& drawn, const QSizeF& natural)
+{
     const QImage image = drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QByteArray header = encodeReplyHeader({image.size(), natural});
-    if (!writeAll(header.constData(), header.size()))
-        return WriteFailed;
+    const QByteArray head = encodeReplyStatus(ReplyStatus::Drawn) + encodeReplyHeader({image.size(), natural});
+    if (!writeAll(head.constData(), head.size()))
+        return false;
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
     // The words are little-endian already, and the rows lie end to end.
-    if (!writeAll(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()))
-        return WriteFailed;
+    return writeAll(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
 #else
     QByteArray row(qsizetype(image.width()) * 4, Qt::Uninitialized);
     for (int y = 0; y < image.height(); ++y) {
@@ -118,10 +136,10 @@ int reply(const QImage& drawn, const QSizeF& natural)
         for (int x = 0; x < image.width(); ++x)
             qToLittleEndian<quint32>(line[x], row.data() + 4 * x);
         if (!writeAll(row.constData(), row.size()))
-            return WriteFailed;
+            return false;
     }
+    return true;
 #endif
-    return Drawn;
 }
 
 } // namespace
@@ -139,13 +157,13 @@ extern "C" const char* __asan_default_options()
 
 namespace {
 
-// Everything the helper opens, it opens before it reads the metafile with a
+// Everything the helper opens, it opens before it reads a metafile with a
 // foreign decoder; from then on it can read fonts and nothing else. Under
 // the sanitizers it stays open: their runtime writes its reports to files
 // and runs a symbolizer, and a report it cannot write would be lost.
-metafile_helper::Sandbox prepareAndForbidOpening(const QByteArray& bytes)
+metafile_helper::Sandbox prepareAndForbidOpening()
 {
-    const QByteArrayList readable = metafile_helper::prepareToDraw(bytes);
+    const QByteArrayList readable = metafile_helper::prepareToDraw();
 #ifdef AURELIS_ADDRESS_SANITIZER
     Q_UNUSED(readable);
     return metafile_helper::Sandbox::Unavailable;
@@ -155,10 +173,12 @@ metafile_helper::Sandbox prepareAndForbidOpening(const QByteArray& bytes)
 }
 
 // For the tests only, and never asked for by the reader: "probe-open FILE"
-// sets up as for the metafile on the standard input, then tries to read FILE.
+// takes a metafile on the standard input, sets up as for drawing it, then
+// tries to read FILE.
 int probeOpening(const char* file)
 {
-    const metafile_helper::Sandbox sandbox = prepareAndForbidOpening(readInput());
+    readAllInput();
+    const metafile_helper::Sandbox sandbox = prepareAndForbidOpening();
 #ifdef AURELIS_ADDRESS_SANITIZER
     return ProbeSanitized;
 #endif
@@ -170,11 +190,50 @@ int probeOpening(const char* file)
     return errno == EACCES ? ProbeRefused : ProbeOpened;
 }
 
+// One request read and answered. Returns the helper's exit status when it
+// is to end, nothing when it goes on to the next request.
+std::optional<int> serveOne(metafile_helper::Drawer& drawer)
+{
+    QByteArray head(kRequestHeaderBytes, Qt::Uninitialized);
+    const Read read = readExactly(head.data(), head.size());
+    if (read == Read::Ended)
+        return InputEnded;
+    const std::optional<RequestHeader> request = read == Read::Whole ? decodeRequestHeader(head) : std::nullopt;
+    if (!request || ((request->flags & kSameBytes) && !drawer.hasFile())) {
+        replyStatus(ReplyStatus::BadRequest);
+        return BadRequest;
+    }
+    if (!(request->flags & kSameBytes)) {
+        QByteArray bytes(qsizetype(request->length), Qt::Uninitialized);
+        if (readExactly(bytes.data(), bytes.size()) != Read::Whole)
+            return BadRequest;
+        drawer.setFile(bytes);
+    }
+    allowOneDrawing();
+    metafile_helper::Drawing drawing;
+    bool written = false;
+    switch (drawer.draw(Request{(request->flags & kFit) != 0, request->size}, &drawing)) {
+    case metafile_helper::Outcome::Drawn:
+        written = drawing.image.isNull() ? replyStatus(ReplyStatus::Undrawable)
+                                         : replyDrawing(drawing.image, drawing.naturalTwips);
+        break;
+    case metafile_helper::Outcome::Undrawable:
+        written = replyStatus(ReplyStatus::Undrawable);
+        break;
+    case metafile_helper::Outcome::NotAMetafile:
+        written = replyStatus(ReplyStatus::NotAMetafile);
+        break;
+    }
+    if (!written)
+        return WriteFailed;
+    return std::nullopt;
+}
+
 } // namespace
 
 // libemf2svg ends fontconfig after its text, while Qt, set up before it,
-// still holds fontconfig's fonts. The process ends after one picture, so
-// the teardown is left out.
+// still holds fontconfig's fonts. The helper never tidies up before it
+// ends, so the teardown is left out.
 extern "C" void FcFini(void) {}
 
 int main(int argc, char** argv)
@@ -182,24 +241,15 @@ int main(int argc, char** argv)
     limitResources();
     if (argc == 3 && std::strcmp(argv[1], "probe-open") == 0)
         ::_exit(probeOpening(argv[2]));
-    const std::optional<Request> request = parseRequest(argc, argv);
-    if (!request)
+    if (argc != 1)
         return BadRequest;
-    const QByteArray bytes = readInput();
-    prepareAndForbidOpening(bytes);
-    metafile_helper::Drawing drawing;
-    int result = NotAMetafile;
-    switch (metafile_helper::drawMetafile(bytes, *request, &drawing)) {
-    case metafile_helper::Outcome::Drawn:
-        result = reply(drawing.image, drawing.naturalTwips);
-        break;
-    case metafile_helper::Outcome::Undrawable:
-        result = Undrawable;
-        break;
-    case metafile_helper::Outcome::NotAMetafile:
-        break;
+    // Set up once for every kind of metafile, since any may come next.
+    prepareAndForbidOpening();
+    metafile_helper::Drawer drawer;
+    for (;;) {
+        // Nothing is left to tidy when it ends: the decoders' and Qt's
+        // teardown would only cost time.
+        if (const std::optional<int> ended = serveOne(drawer))
+            ::_exit(*ended);
     }
-    // Nothing is left to tidy: the reply is written, and the decoders' and
-    // Qt's teardown would only cost time.
-    ::_exit(result);
 }

@@ -35,29 +35,21 @@ QSize sizeToDraw(const Request& request, const QSizeF& natural)
     return size;
 }
 
-struct CloseWmf {
-    void operator()(WmfDrawing* drawing) const { wmfClose(drawing); }
-};
-
-Outcome drawWmf(const QByteArray& bytes, const Request& request, Drawing* out)
+Outcome drawWmf(WmfDrawing& drawing, const QByteArray& bytes, const Request& request, Drawing* out)
 {
-    const std::unique_ptr<WmfDrawing, CloseWmf> drawing(
-        wmfOpen(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size()));
-    if (!drawing)
-        return Outcome::Undrawable;
     // The placeable header states the size the author meant; without one,
     // libwmf's estimate from the drawing is all there is.
     QSizeF natural = platform::placeableWmfTwips(bytes).value_or(QSizeF());
     double width = 0;
     double height = 0;
-    if (natural.isEmpty() && wmfMeasureTwips(drawing.get(), &width, &height) == 0)
+    if (natural.isEmpty() && wmfMeasureTwips(&drawing, &width, &height) == 0)
         natural = QSizeF(width, height);
     const QSize size = sizeToDraw(request, natural);
     if (size.isEmpty())
         return Outcome::Undrawable;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull() || image.bytesPerLine() != size.width() * 4
-        || wmfDrawPixels(drawing.get(), unsigned(size.width()), unsigned(size.height()),
+        || wmfDrawPixels(&drawing, unsigned(size.width()), unsigned(size.height()),
                          reinterpret_cast<unsigned int*>(image.bits()))
                != 0)
         return Outcome::Undrawable;
@@ -76,7 +68,8 @@ void prepareQt()
     static char platformOption[] = "-platform";
     static char offscreen[] = "offscreen";
     static char* argv[] = {name, platformOption, offscreen, nullptr};
-    // Never torn down: the process ends right after the reply.
+    // Never torn down: it serves every drawing while the helper lives, and
+    // the helper ends without tidying.
     new QGuiApplication(argc, argv);
     platform::substituteWindowsFonts();
     // The font list is read now, and the reader of the embedded bitmaps
@@ -101,50 +94,84 @@ QByteArrayList fontFolders()
     return folders;
 }
 
-Outcome drawEmf(const QByteArray& bytes, const Request& request, Drawing* out)
+// The EMF's SVG as Qt reads it; null when the converter or Qt gives up.
+std::unique_ptr<EmfDrawing> openEmf(const QByteArray& bytes)
 {
     prepareQt();
     const QByteArray svg = withoutOutsideReferences(emfToSvg(bytes));
     if (svg.isEmpty())
-        return Outcome::Undrawable;
-    const auto drawing = EmfDrawing::open(bytes, svg);
-    if (!drawing)
-        return Outcome::Undrawable;
-    const QSize size = sizeToDraw(request, drawing->naturalTwips());
+        return nullptr;
+    return EmfDrawing::open(bytes, svg);
+}
+
+Outcome drawEmf(EmfDrawing& drawing, const Request& request, Drawing* out)
+{
+    const QSize size = sizeToDraw(request, drawing.naturalTwips());
     if (size.isEmpty())
         return Outcome::Undrawable;
-    const QImage image = drawing->draw(size);
+    const QImage image = drawing.draw(size);
     if (image.isNull())
         return Outcome::Undrawable;
-    *out = Drawing{image, drawing->naturalTwips()};
+    *out = Drawing{image, drawing.naturalTwips()};
     return Outcome::Drawn;
 }
 
 } // namespace
 
-QByteArrayList prepareToDraw(const QByteArray& bytes)
+QByteArrayList prepareToDraw()
 {
-    if (platform::sniffPictureFormat(bytes.left(platform::kPictureHeadBytes)) == platform::PictureFormat::Emf) {
-        prepareQt();
-        // libemf2svg converts the EMF's text between UTF-16, UTF-32 and UTF-8
-        // with iconv, whose converters the C library loads from files at
-        // first use; converters that stay open while the process lives keep
-        // them loaded.
-        static const char* const conversions[][2] = {
-            {"UTF-8", "UTF-16LE"}, {"UTF-32LE", "UTF-16LE"}, {"UTF-8", "UTF-32LE"}, {"UTF-32LE", "UTF-8"}};
-        for (const auto& conversion : conversions)
-            iconv_open(conversion[0], conversion[1]);
-    }
+    prepareQt();
+    // libemf2svg converts the EMF's text between UTF-16, UTF-32 and UTF-8
+    // with iconv, whose converters the C library loads from files at first
+    // use; converters that stay open while the process lives keep them
+    // loaded.
+    static const char* const conversions[][2] = {
+        {"UTF-8", "UTF-16LE"}, {"UTF-32LE", "UTF-16LE"}, {"UTF-8", "UTF-32LE"}, {"UTF-32LE", "UTF-8"}};
+    for (const auto& conversion : conversions)
+        iconv_open(conversion[0], conversion[1]);
     return fontFolders();
 }
 
-Outcome drawMetafile(const QByteArray& bytes, const Request& request, Drawing* out)
+Drawer::Drawer() = default;
+Drawer::~Drawer() = default;
+
+void Drawer::CloseWmf::operator()(WmfDrawing* drawing) const { wmfClose(drawing); }
+
+void Drawer::setFile(const QByteArray& bytes)
 {
-    switch (platform::sniffPictureFormat(bytes.left(platform::kPictureHeadBytes))) {
+    // libwmf reads the bytes as long as it has the file open.
+    wmf_.reset();
+    emf_.reset();
+    emfOpened_ = false;
+    bytes_ = bytes;
+    hasFile_ = true;
+}
+
+Outcome Drawer::drawWmfAgain(const Request& request, Drawing* out)
+{
+    if (!wmf_)
+        wmf_.reset(wmfOpen(reinterpret_cast<const unsigned char*>(bytes_.constData()), bytes_.size()));
+    if (!wmf_)
+        return Outcome::Undrawable;
+    const Outcome outcome = drawWmf(*wmf_, bytes_, request, out);
+    // A play that failed may have left libwmf's player halfway: the next
+    // drawing opens the file afresh.
+    if (outcome != Outcome::Drawn)
+        wmf_.reset();
+    return outcome;
+}
+
+Outcome Drawer::draw(const Request& request, Drawing* out)
+{
+    switch (platform::sniffPictureFormat(bytes_.left(platform::kPictureHeadBytes))) {
     case platform::PictureFormat::Wmf:
-        return drawWmf(bytes, request, out);
+        return drawWmfAgain(request, out);
     case platform::PictureFormat::Emf:
-        return drawEmf(bytes, request, out);
+        if (!emfOpened_) {
+            emf_ = openEmf(bytes_);
+            emfOpened_ = true;
+        }
+        return emf_ ? drawEmf(*emf_, request, out) : Outcome::Undrawable;
     default:
         return Outcome::NotAMetafile;
     }

@@ -3,6 +3,8 @@
 
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
+/* libwmf's own copy of gd, whose image a play to wmf_gd_image hands over. */
+#include <gd.h>
 
 #include <stddef.h>
 #include <stdlib.h>
@@ -68,12 +70,37 @@ static unsigned int premultipliedFromGd(int pixel)
     return (alpha << 24) | ((r * alpha / 255) << 16) | ((g * alpha / 255) << 8) | (b * alpha / 255);
 }
 
+/* libwmf leaves the image it played into to its caller, and exports no way
+   to free it; the helper draws many pictures, so it frees what gd's
+   gdImageDestroy would (gd allocates with malloc), as gd's header lays the
+   image out. */
+static void freeGdImage(gdImagePtr image)
+{
+    if (image == NULL)
+        return;
+    if (image->pixels != NULL) {
+        int y;
+        for (y = 0; y < image->sy; ++y)
+            free(image->pixels[y]);
+        free(image->pixels);
+    }
+    free(image->_tpixels);
+    free(image->tpixels);
+    free(image->polyInts);
+    free(image->style);
+    if (image->clip != NULL)
+        free(image->clip->list);
+    free(image->clip);
+    free(image);
+}
+
 int wmfDrawPixels(WmfDrawing* drawing, unsigned width, unsigned height, unsigned int* argb)
 {
     wmf_gd_t* device = WMF_GD_GetData(drawing->api);
     unsigned long count = (unsigned long)width * height;
     unsigned long i;
     int* pixels;
+    int failed = 0;
 
     if (width == 0 || height == 0 || argb == NULL)
         return 1;
@@ -82,15 +109,17 @@ int wmfDrawPixels(WmfDrawing* drawing, unsigned width, unsigned height, unsigned
     device->bbox = drawing->bbox;
     device->width = width;
     device->height = height;
+    device->gd_image = NULL;
     if (wmf_play(drawing->api, 0, &drawing->bbox) != wmf_E_None || device->gd_image == NULL)
-        return 1;
-    pixels = wmf_gd_image_pixels(device->gd_image);
+        failed = 1;
+    pixels = failed ? NULL : wmf_gd_image_pixels(device->gd_image);
     if (pixels == NULL)
-        return 1;
-    for (i = 0; i < count; ++i)
+        failed = 1;
+    for (i = 0; !failed && i < count; ++i)
         argb[i] = premultipliedFromGd(pixels[i]);
-    /* gd's image is left to the helper's exit, which follows the reply. */
-    return 0;
+    freeGdImage((gdImagePtr)device->gd_image);
+    device->gd_image = NULL;
+    return failed;
 }
 
 void wmfClose(WmfDrawing* drawing)

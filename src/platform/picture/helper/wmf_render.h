@@ -21,7 +21,7 @@ int wmfMeasureTwips(WmfDrawing* drawing, double* widthTwips, double* heightTwips
 
 /* Plays the metafile onto a white canvas of width x height pixels and stores
    them in argb (width x height words, 0xAARRGGBB premultiplied, rows top to
-   bottom). Returns 0 on success. Once per drawing. */
+   bottom). Returns 0 on success. A drawing plays again at another size. */
 int wmfDrawPixels(WmfDrawing* drawing, unsigned width, unsigned height, unsigned int* argb);
 
 void wmfClose(WmfDrawing* drawing);
