@@ -74,7 +74,7 @@ bool resolvesInsideWorkingFolder(const QString& relative)
 QString pageFilePath(const QString& name)
 {
     const auto outsideTheBook = [] {
-        return platform::Error(platform::errc::FileNotFound, QStringLiteral("文件未找到"));
+        return platform::Error(platform::errc::FileNotFound);
     };
     QString path = name;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));

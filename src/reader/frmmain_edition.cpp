@@ -127,7 +127,7 @@ void frmmain::loadPageText(int position)
         return;
     }
     if (position < 1 || position > static_cast<int>(RTBoxTxt.size()))
-        throw platform::Error(9, QStringLiteral("下标越界"));
+        throw platform::Error(platform::errc::SubscriptOutOfRange);
     RTBoxShow[0]->setTextRTF(RTBoxTxt[static_cast<size_t>(position - 1)]->TextRTF());
 }
 

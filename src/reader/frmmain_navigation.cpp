@@ -20,7 +20,7 @@ int16_t step16(int16_t value, int delta)
 {
     const int v = value + delta;
     if (v < -32768 || v > 32767)
-        throw platform::Error(platform::errc::Overflow, QStringLiteral("溢出"));
+        throw platform::Error(platform::errc::Overflow);
     return static_cast<int16_t>(v);
 }
 
@@ -114,11 +114,11 @@ void frmmain::startAutoPlay()
     bool ok = false;
     const double seconds = QLocale::c().toDouble(choice_.TxtTime().trimmed(), &ok);
     if (!ok)
-        throw platform::Error(13, QStringLiteral("类型不匹配"));
+        throw platform::Error(platform::errc::TypeMismatch);
     const auto ms = toInt32(seconds * 1000.0);
     // The interval is an unsigned 16-bit count of milliseconds.
     if (!ms || *ms < 0 || *ms > 65535)
-        throw platform::Error(380, QStringLiteral("无效的属性值"));
+        throw platform::Error(platform::errc::InvalidPropertyValue);
     Timer1.setInterval(*ms);
 }
 

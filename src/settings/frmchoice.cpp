@@ -24,7 +24,6 @@ namespace {
 
 constexpr double kClientWidth = 7095;
 constexpr double kClientHeight = 4965;
-constexpr int kTypeMismatch = 13;
 
 // Colours are written as &H00BBGGRR values, the way the palette was chosen.
 QColor fromBgr(quint32 bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
@@ -73,7 +72,7 @@ double numberOrFail(const QString& text)
 {
     if (const auto v = numberInText(text))
         return *v;
-    throw platform::Error(kTypeMismatch, QStringLiteral("类型不匹配"));
+    throw platform::Error(platform::errc::TypeMismatch);
 }
 
 // Closing the window by its close box or by the exit button ends up here, so

@@ -44,7 +44,7 @@ int roundToInt16(double value)
 {
     const double r = std::nearbyint(value);
     if (!(r >= -32768.0 && r <= 32767.0))
-        throw platform::Error(platform::errc::Overflow, QStringLiteral("溢出"));
+        throw platform::Error(platform::errc::Overflow);
     return static_cast<int>(r);
 }
 

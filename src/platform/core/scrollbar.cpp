@@ -7,12 +7,10 @@
 namespace platform {
 
 namespace {
-constexpr int kInvalidPropertyValue = 380;
-
 void check16(int v)
 {
     if (v < -32768 || v > 32767)
-        throw Error(errc::Overflow, QStringLiteral("溢出"));
+        throw Error(errc::Overflow);
 }
 }
 
@@ -34,7 +32,7 @@ void ScrollBar::setValueChecked(int v)
 {
     check16(v);
     if (v < minimum() || v > maximum())
-        throw Error(kInvalidPropertyValue, QStringLiteral("无效的属性值"));
+        throw Error(errc::InvalidPropertyValue);
     // During a drag the thumb is away from the value, and QAbstractSlider::setValue
     // would then report a change (and a scroll) although the value stays.
     if (v == value())

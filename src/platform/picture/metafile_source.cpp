@@ -17,7 +17,7 @@ namespace {
 
 [[noreturn]] void invalidPicture()
 {
-    throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+    throw Error(errc::InvalidPicture);
 }
 
 struct Drawing {
