@@ -1,29 +1,20 @@
 #include "reader/frmmain.h"
 
 #include "platform/core/error.h"
+#include "platform/core/int16.h"
 #include "platform/core/listview.h"
 #include "platform/core/program.h"
 #include "platform/picture/picture.h"
 #include "platform/text/richtextbox.h"
 #include "reader/catalogue.h"
-#include "reader/vbmath.h"
+#include "settings/number_text.h"
 
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 
 namespace reader {
 
 namespace {
-// 16-bit page counters: stepping beyond the range is an overflow, and the step fails.
-int16_t step16(int16_t value, int delta)
-{
-    const int v = value + delta;
-    if (v < -32768 || v > 32767)
-        throw platform::Error(platform::errc::Overflow);
-    return static_cast<int16_t>(v);
-}
-
 // A file's name, and what of it could not be shown, if anything.
 QString withNote(const QString& name, const QString& note)
 {
@@ -111,15 +102,11 @@ void frmmain::startAutoPlay()
 {
     if (listVW->count() <= 1)
         return;
-    bool ok = false;
-    const double seconds = QLocale::c().toDouble(choice_.TxtTime().trimmed(), &ok);
-    if (!ok)
-        throw platform::Error(platform::errc::TypeMismatch);
-    const auto ms = toInt32(seconds * 1000.0);
+    const int ms = settings::intervalMilliseconds(choice_.TxtTime());
     // The interval is an unsigned 16-bit count of milliseconds.
-    if (!ms || *ms < 0 || *ms > 65535)
+    if (ms < 0 || ms > 65535)
         throw platform::Error(platform::errc::InvalidPropertyValue);
-    Timer1.setInterval(*ms);
+    Timer1.setInterval(ms);
 }
 
 void frmmain::CmdPic_Click(int index)
@@ -145,11 +132,11 @@ void frmmain::CmdPic_Click(int index)
                     if (next) {
                         if (currentPage_ < 1)
                             currentPage_ = 1;
-                        currentPage_ = step16(currentPage_, 1);
+                        currentPage_ = platform::step16(currentPage_, 1);
                         if (currentPage_ > rows)
                             currentPage_ = 1;
                     } else {
-                        currentPage_ = step16(currentPage_, -1);
+                        currentPage_ = platform::step16(currentPage_, -1);
                         if (currentPage_ < 1)
                             currentPage_ = static_cast<int16_t>(rows);
                     }
@@ -174,7 +161,7 @@ void frmmain::Timer1_Timer()
             if (rows <= 1)
                 return;
             hidePictureForLoading();
-            autoPlayPage_ = step16(autoPlayPage_, 1);
+            autoPlayPage_ = platform::step16(autoPlayPage_, 1);
             if (autoPlayPage_ > rows)
                 autoPlayPage_ = 1;
             loadPictureInto(cellOf(autoPlayPage_, 3));

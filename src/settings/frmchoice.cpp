@@ -1,6 +1,7 @@
 #include "settings/frmchoice.h"
 
 #include "platform/core/error.h"
+#include "platform/core/int16.h"
 #include "platform/core/program.h"
 #include "platform/core/scrollbar.h"
 #include "platform/core/timer.h"
@@ -16,7 +17,6 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <array>
-#include <cmath>
 
 namespace settings {
 
@@ -302,11 +302,11 @@ void FrmChoice::Form_Load()
             d->HScrTime->setSmallChange(500);
             d->HScrTime->setLargeChange(1000);
         },
-        [&] { d->HScrTime->setValueChecked(roundToInt16(numberOrFail(d->TxtTime->text()) * 1000)); },
+        [&] { d->HScrTime->setValueChecked(intervalMilliseconds(d->TxtTime->text())); },
         [&] {
             // A stored 50 % (the minimum) is deliberately not restored here; step 6 decides.
             if (SngPicTs > 50)
-                d->HScrTs->setValueChecked(roundToInt16(SngPicTs));
+                d->HScrTs->setValueChecked(platform::int16OrOverflow(SngPicTs));
         },
         [&] {
             // On a first opening the bar still stands at 0, so raising the minimum
@@ -318,7 +318,7 @@ void FrmChoice::Form_Load()
             d->HScrTs->setSmallChange(10);
             d->HScrTs->setLargeChange(50);
         },
-        [&] { d->HScrTs->setValueChecked(roundToInt16(numberOrFail(d->txtPicTs->text()))); },
+        [&] { d->HScrTs->setValueChecked(platform::int16OrOverflow(numberOrFail(d->txtPicTs->text()))); },
         [&] { setBackColor(d->LblCo, backColor(d->OptBackColor[0])); },
     });
 }
@@ -333,8 +333,7 @@ void FrmChoice::HScrTime_Change()
     // Only a running auto-play follows at once; a stopped one (interval 0)
     // picks the new text up when it is started. The interval is the one shown.
     if (d->timer1 && d->timer1->interval() > 200) {
-        if (const auto seconds = numberInText(d->TxtTime->text()))
-            d->timer1->setInterval(static_cast<int>(std::lround(*seconds * 1000)));
+        platform::tryStep([&] { d->timer1->setInterval(intervalMilliseconds(d->TxtTime->text())); });
     }
 }
 

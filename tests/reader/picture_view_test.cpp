@@ -1,5 +1,4 @@
 #include "reader/picture_view.h"
-#include "reader/vbmath.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +8,6 @@ namespace {
 // The pane of the big window's standard layout, with a 30-twip border all round.
 PaneSize pane(float w = 12260, float h = 5110) { return {w, h, w - 60, h - 60}; }
 ImageBoxState natural(float w, float h) { return {0, 0, w, h, false}; }
-}
-
-TEST(VbMath, RoundsHalfToEvenAndRefusesOverflow)
-{
-    EXPECT_EQ(roundHalfEven(2.5), 2);
-    EXPECT_EQ(roundHalfEven(3.5), 4);
-    EXPECT_EQ(roundHalfEven(-2.5), -2);
-    EXPECT_EQ(roundHalfEven(2.6), 3);
-    EXPECT_EQ(toInt16(32767.4).value(), 32767);
-    EXPECT_FALSE(toInt16(32767.5).has_value());  // rounds to 32768
-    EXPECT_FALSE(toInt16(40000).has_value());
-    EXPECT_EQ(toInt16(-32768).value(), -32768);
 }
 
 TEST(FitPicture, WidePictureInAWiderPaneTakesTheHeightBranch)

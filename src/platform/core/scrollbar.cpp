@@ -1,18 +1,11 @@
 #include "platform/core/scrollbar.h"
 
 #include "platform/core/error.h"
+#include "platform/core/int16.h"
 
 #include <QKeyEvent>
 
 namespace platform {
-
-namespace {
-void check16(int v)
-{
-    if (v < -32768 || v > 32767)
-        throw Error(errc::Overflow);
-}
-}
 
 ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent)
 {
@@ -30,7 +23,8 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(
 
 void ScrollBar::setValueChecked(int v)
 {
-    check16(v);
+    // Beyond 16 bits is an overflow, whatever the range.
+    int16OrOverflow(v);
     if (v < minimum() || v > maximum())
         throw Error(errc::InvalidPropertyValue);
     // During a drag the thumb is away from the value, and QAbstractSlider::setValue
@@ -40,17 +34,9 @@ void ScrollBar::setValueChecked(int v)
     setValue(v);
 }
 
-void ScrollBar::setMin(int v)
-{
-    check16(v);
-    setMinimum(v);
-}
+void ScrollBar::setMin(int v) { setMinimum(int16OrOverflow(v)); }
 
-void ScrollBar::setMax(int v)
-{
-    check16(v);
-    setMaximum(v);
-}
+void ScrollBar::setMax(int v) { setMaximum(int16OrOverflow(v)); }
 
 void ScrollBar::keyPressEvent(QKeyEvent* event)
 {
