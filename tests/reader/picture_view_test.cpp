@@ -1,5 +1,7 @@
 #include "reader/picture_view.h"
 
+#include "platform/core/int16.h"
+
 #include <gtest/gtest.h>
 
 using namespace reader;
@@ -73,9 +75,9 @@ TEST(PlacePicture, TwoZoomStepsOverflowWithTheOverhangAsRange)
     EXPECT_FLOAT_EQ(p.image.top, 0);
     EXPECT_FLOAT_EQ(p.image.left, 0);
     ASSERT_TRUE(p.vertical.max.has_value());
-    EXPECT_EQ(*p.vertical.max, static_cast<int>(roundHalfEven(img.height - 5050)));
+    EXPECT_EQ(*p.vertical.max, static_cast<int>(platform::roundHalfEven(img.height - 5050)));
     ASSERT_TRUE(p.horizontal.max.has_value());
-    EXPECT_EQ(*p.horizontal.max, static_cast<int>(roundHalfEven(img.width - 12200)));
+    EXPECT_EQ(*p.horizontal.max, static_cast<int>(platform::roundHalfEven(img.width - 12200)));
     // Scrolled to the end, the far edge of the picture meets the inner edge of the pane.
     EXPECT_NEAR(-*p.horizontal.max + img.width, 12200, 0.5);
 }
