@@ -61,13 +61,11 @@ void placeTwips(QWidget* w, double left, double top, double width, double height
 QString u16(const char16_t* s) { return QString::fromUtf16(s); }
 }
 
-frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
-    : profile_(profile), voiceFactory_(std::move(voiceFactory))
+frmmain::frmmain(const EditionProfile& profile, platform::VoiceFactory voiceFactory)
+    : profile_(profile), voiceFactory_(platform::orEngineVoice(std::move(voiceFactory)))
 {
     initReaderResources();
     outer_ = new platform::OuterGeometry(this);
-    if (!voiceFactory_)
-        voiceFactory_ = [] { return platform::createSpVoice(); };
     setWindowTitle(profile_.caption);
     platform::setDefaultMsgTitle(profile_.caption);
     geom_ = designGeometry();

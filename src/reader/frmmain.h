@@ -4,7 +4,9 @@
 // them lives in layout.h, picture_view.h and catalogue.h.
 #include "platform/core/timer.h"
 #include "platform/dialogs/comdialog.h"
+#include "platform/picture/imageview.h"
 #include "platform/printer/printer.h"
+#include "platform/speech/voice.h"
 #include "reader/edition_profile.h"
 #include "reader/layout.h"
 #include "reader/picture_view.h"
@@ -27,13 +29,11 @@ class QMenu;
 class QPushButton;
 
 namespace platform {
-class ImageView;
 class ListView;
 class Picture;
 class OuterGeometry;
 class RichTextBox;
 class ScrollBar;
-class SpVoice;
 }
 
 namespace speech { class FrmReadTxt; }
@@ -51,8 +51,7 @@ struct BookPage;
 class frmmain : public QMainWindow {
     Q_OBJECT
 public:
-    using VoiceFactory = std::function<std::unique_ptr<platform::SpVoice>()>;
-    explicit frmmain(const EditionProfile& profile = generalEdition(), VoiceFactory voiceFactory = {});
+    explicit frmmain(const EditionProfile& profile = generalEdition(), platform::VoiceFactory voiceFactory = {});
     ~frmmain() override;
 
     // Start-up: sizes the window, reads the catalogue, shows page 1 (or the help text).
@@ -209,7 +208,7 @@ private:
     void showFoundPage(int position);
 
     EditionProfile profile_;
-    VoiceFactory voiceFactory_;
+    platform::VoiceFactory voiceFactory_;
     std::unique_ptr<platform::SpVoice> Voice;
     settings::FrmChoice choice_;
     QPointer<speech::FrmReadTxt> readTxt_;
