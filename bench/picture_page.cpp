@@ -2,7 +2,7 @@
 // fitted size, paint once) against decoding the whole file the plain way.
 // Prints medians and their ratio for a camera-sized photo and a screen-sized one.
 #include "bench_util.h"
-#include "platform/picture/picture.h"
+#include "platform/picture/imageview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,7 @@
 #include "desktop/program_icon.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QPixmap>
 
 static void initIcons() { Q_INIT_RESOURCE(icons); }
@@ -24,6 +25,12 @@ QIcon programIcon(const QString& id)
         icon.addPixmap(QIcon(file).pixmap(size, size));
     }
     return icon;
+}
+
+void setProgramIdentity(const QString& id)
+{
+    QGuiApplication::setDesktopFileName(id);
+    QGuiApplication::setWindowIcon(programIcon(id));
 }
 
 } // namespace desktop

@@ -11,4 +11,8 @@ namespace desktop {
 // scalable drawing; an unknown id gives a null icon.
 QIcon programIcon(const QString& id);
 
+// The program goes by the desktop entry `id` (the desktop matches its windows
+// to the entry by it) and its windows carry that entry's icon.
+void setProgramIdentity(const QString& id);
+
 } // namespace desktop

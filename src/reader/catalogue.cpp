@@ -4,7 +4,7 @@
 #include "platform/files/file_ops.h"
 #include "platform/text/ansi_text.h"
 #include "platform/core/error.h"
-#include "reader/vbmath.h"
+#include "platform/core/int16.h"
 
 #include <QFile>
 #include <algorithm>
@@ -74,7 +74,7 @@ bool resolvesInsideWorkingFolder(const QString& relative)
 QString pageFilePath(const QString& name)
 {
     const auto outsideTheBook = [] {
-        return platform::Error(platform::errc::FileNotFound, QStringLiteral("文件未找到"));
+        return platform::Error(platform::errc::FileNotFound);
     };
     QString path = name;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -122,7 +122,7 @@ void readCatalogueRows(platform::ListView& list, const QString& catalogueFile)
 
 ColumnWidths catalogueColumnWidths(double listWidthTwips, double titleFactor)
 {
-    const int W = static_cast<int>(roundHalfEven(listWidthTwips)) / 10;
+    const int W = static_cast<int>(platform::roundHalfEven(listWidthTwips)) / 10;
     return {1.5 * W, titleFactor * W, 0.1 * W, 0.1 * W};
 }
 

@@ -58,13 +58,11 @@ const platform::FormDesign kButtonBar = {
 
 const platform::FormDesign& frmmain::buttonBarDesign() { return kButtonBar; }
 
-frmmain::frmmain(const EditionProfile& profile, VoiceFactory voiceFactory)
-    : profile_(profile), voiceFactory_(std::move(voiceFactory))
+frmmain::frmmain(const EditionProfile& profile, platform::VoiceFactory voiceFactory)
+    : profile_(profile), voiceFactory_(platform::orEngineVoice(std::move(voiceFactory)))
 {
     initReaderResources();
     outer_ = new platform::OuterGeometry(this);
-    if (!voiceFactory_)
-        voiceFactory_ = [] { return platform::createSpVoice(); };
     setWindowTitle(profile_.caption);
     platform::setDefaultMsgTitle(profile_.caption);
     geom_ = designGeometry();

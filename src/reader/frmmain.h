@@ -5,7 +5,9 @@
 #include "platform/core/form_design.h"
 #include "platform/core/timer.h"
 #include "platform/dialogs/comdialog.h"
+#include "platform/picture/imageview.h"
 #include "platform/printer/printer.h"
+#include "platform/speech/voice.h"
 #include "reader/edition_profile.h"
 #include "reader/layout.h"
 #include "reader/page_cursor.h"
@@ -30,13 +32,11 @@ class QMenu;
 class QPushButton;
 
 namespace platform {
-class ImageView;
 class ListView;
 class Picture;
 class OuterGeometry;
 class RichTextBox;
 class ScrollBar;
-class SpVoice;
 }
 
 namespace speech { class FrmReadTxt; }
@@ -62,8 +62,7 @@ struct PageChange {
 class frmmain : public QMainWindow {
     Q_OBJECT
 public:
-    using VoiceFactory = std::function<std::unique_ptr<platform::SpVoice>()>;
-    explicit frmmain(const EditionProfile& profile = generalEdition(), VoiceFactory voiceFactory = {});
+    explicit frmmain(const EditionProfile& profile = generalEdition(), platform::VoiceFactory voiceFactory = {});
     ~frmmain() override;
 
     // Start-up: sizes the window, reads the catalogue, shows page 1 (or the help text).
@@ -227,7 +226,7 @@ private:
     void showFoundPage(int position);
 
     EditionProfile profile_;
-    VoiceFactory voiceFactory_;
+    platform::VoiceFactory voiceFactory_;
     std::unique_ptr<platform::SpVoice> Voice;
     settings::FrmChoice choice_;
     QPointer<speech::FrmReadTxt> readTxt_;

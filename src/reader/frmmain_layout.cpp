@@ -65,7 +65,7 @@ void frmmain::applyGeometry()
 void frmmain::setFormHeight(float twips)
 {
     if (twips < 0)
-        throw platform::Error(380, QStringLiteral("无效的属性值"));
+        throw platform::Error(platform::errc::InvalidPropertyValue);
     // Corrected again once the window manager's frame is known.
     outer_->setOuterHeight(platform::twipsToPixels(twips));
     Form_Resize();
@@ -74,7 +74,7 @@ void frmmain::setFormHeight(float twips)
 void frmmain::setFormWidth(float twips)
 {
     if (twips < 0)
-        throw platform::Error(380, QStringLiteral("无效的属性值"));
+        throw platform::Error(platform::errc::InvalidPropertyValue);
     outer_->setOuterWidth(platform::twipsToPixels(twips));
     Form_Resize();
 }

@@ -1,16 +1,16 @@
 #include "reader/frmmain.h"
 
 #include "platform/core/error.h"
+#include "platform/core/int16.h"
 #include "platform/core/listview.h"
 #include "platform/core/program.h"
 #include "platform/picture/picture.h"
 #include "platform/text/richtextbox.h"
 #include "reader/catalogue.h"
 #include "reader/page_source.h"
-#include "reader/vbmath.h"
+#include "settings/number_text.h"
 
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 
 namespace reader {
@@ -112,15 +112,11 @@ void frmmain::startAutoPlay()
 {
     if (listVW->count() <= 1)
         return;
-    bool ok = false;
-    const double seconds = QLocale::c().toDouble(choice_.TxtTime().trimmed(), &ok);
-    if (!ok)
-        throw platform::Error(13, QStringLiteral("类型不匹配"));
-    const auto ms = toInt32(seconds * 1000.0);
+    const int ms = settings::intervalMilliseconds(choice_.TxtTime());
     // The interval is an unsigned 16-bit count of milliseconds.
-    if (!ms || *ms < 0 || *ms > 65535)
-        throw platform::Error(380, QStringLiteral("无效的属性值"));
-    Timer1.setInterval(*ms);
+    if (ms < 0 || ms > 65535)
+        throw platform::Error(platform::errc::InvalidPropertyValue);
+    Timer1.setInterval(ms);
 }
 
 void frmmain::CmdPic_Click(int index)

@@ -1,21 +1,14 @@
 #include "reader/page_cursor.h"
 
 #include "platform/core/error.h"
+#include "platform/core/int16.h"
 
 #include <algorithm>
 
 namespace reader {
 
-namespace {
-// 16-bit page counters: stepping beyond the range is an overflow, and the step fails.
-int16_t step16(int16_t value, int delta)
-{
-    const int v = value + delta;
-    if (v < -32768 || v > 32767)
-        throw platform::Error(platform::errc::Overflow, QStringLiteral("溢出"));
-    return static_cast<int16_t>(v);
-}
-}
+// The page counters are 16-bit: a step beyond their range is an overflow, and the turn fails.
+using platform::step16;
 
 bool PageCursor::turn(Turn how, int rows)
 {

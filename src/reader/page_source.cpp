@@ -76,7 +76,7 @@ QString BuiltInBookSource::picturePath(int) const { return QString(); }
 void BuiltInBookSource::loadText(platform::RichTextBox& box, int position) const
 {
     if (position < 1 || position > static_cast<int>(entries_.size()))
-        throw platform::Error(9, QStringLiteral("下标越界"));
+        throw platform::Error(platform::errc::SubscriptOutOfRange);
     box.setTextRTF(entries_[static_cast<size_t>(position - 1)]->TextRTF());
 }
 

@@ -1,6 +1,6 @@
 #include "reader/picture_view.h"
 
-#include "reader/vbmath.h"
+#include "platform/core/int16.h"
 
 #include <cmath>
 
@@ -21,8 +21,8 @@ ImageBoxState fitPicture(const ImageBoxState& image, const PaneSize& pane)
     ImageBoxState out = image;
     const float rW = divide(image.width, pane.width).value_or(0.0f);
     const float rH = divide(image.height, pane.height).value_or(0.0f);
-    const float h0 = static_cast<float>(toInt32(image.height).value_or(0));
-    const float w0 = static_cast<float>(toInt32(image.width).value_or(0));
+    const float h0 = static_cast<float>(platform::toInt32(image.height).value_or(0));
+    const float w0 = static_cast<float>(platform::toInt32(image.width).value_or(0));
     out.stretch = true;
     if (rW >= rH) {
         out.width = pane.width;
@@ -47,7 +47,7 @@ void placeAxis(float size, float outer, float inner, float& offset, ScrollPlan& 
     } else {
         bar.visible = true;
         offset = 0;
-        if (auto v = toInt16(size - inner))
+        if (auto v = platform::toInt16(size - inner))
             bar.max = *v;
     }
 }

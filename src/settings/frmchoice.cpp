@@ -2,6 +2,7 @@
 
 #include "platform/core/error.h"
 #include "platform/core/form_design.h"
+#include "platform/core/int16.h"
 #include "platform/core/program.h"
 #include "platform/core/scrollbar.h"
 #include "platform/core/timer.h"
@@ -15,7 +16,6 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <array>
-#include <cmath>
 
 namespace settings {
 
@@ -23,7 +23,6 @@ namespace {
 
 constexpr double kClientWidth = 7095;
 constexpr double kClientHeight = 4965;
-constexpr int kTypeMismatch = 13;
 
 using platform::fromBgr;
 
@@ -73,7 +72,7 @@ double numberOrFail(const QString& text)
 {
     if (const auto v = numberInText(text))
         return *v;
-    throw platform::Error(kTypeMismatch, QStringLiteral("类型不匹配"));
+    throw platform::Error(platform::errc::TypeMismatch);
 }
 
 // Closing the window by its close box or by the exit button ends up here, so
@@ -278,11 +277,11 @@ void FrmChoice::Form_Load()
             d->HScrTime->setSmallChange(500);
             d->HScrTime->setLargeChange(1000);
         },
-        [&] { d->HScrTime->setValueChecked(roundToInt16(numberOrFail(d->TxtTime->text()) * 1000)); },
+        [&] { d->HScrTime->setValueChecked(intervalMilliseconds(d->TxtTime->text())); },
         [&] {
             // A stored 50 % (the minimum) is deliberately not restored here; step 6 decides.
             if (SngPicTs > 50)
-                d->HScrTs->setValueChecked(roundToInt16(SngPicTs));
+                d->HScrTs->setValueChecked(platform::int16OrOverflow(SngPicTs));
         },
         [&] {
             // On a first opening the bar still stands at 0, so raising the minimum
@@ -294,7 +293,7 @@ void FrmChoice::Form_Load()
             d->HScrTs->setSmallChange(10);
             d->HScrTs->setLargeChange(50);
         },
-        [&] { d->HScrTs->setValueChecked(roundToInt16(numberOrFail(d->txtPicTs->text()))); },
+        [&] { d->HScrTs->setValueChecked(platform::int16OrOverflow(numberOrFail(d->txtPicTs->text()))); },
         [&] { setBackColor(d->LblCo, backColor(d->OptBackColor[0])); },
     });
 }
@@ -309,8 +308,7 @@ void FrmChoice::HScrTime_Change()
     // Only a running auto-play follows at once; a stopped one (interval 0)
     // picks the new text up when it is started. The interval is the one shown.
     if (d->timer1 && d->timer1->interval() > 200) {
-        if (const auto seconds = numberInText(d->TxtTime->text()))
-            d->timer1->setInterval(static_cast<int>(std::lround(*seconds * 1000)));
+        platform::tryStep([&] { d->timer1->setInterval(intervalMilliseconds(d->TxtTime->text())); });
     }
 }
 

@@ -1,6 +1,7 @@
 #include "settings/number_text.h"
 
 #include "platform/core/error.h"
+#include "platform/core/int16.h"
 
 #include <QLocale>
 #include <charconv>
@@ -40,12 +41,14 @@ std::optional<double> numberInText(const QString& text)
     return v;
 }
 
-int roundToInt16(double value)
+int intervalMilliseconds(const QString& secondsText)
 {
-    const double r = std::nearbyint(value);
-    if (!(r >= -32768.0 && r <= 32767.0))
-        throw platform::Error(platform::errc::Overflow, QStringLiteral("溢出"));
-    return static_cast<int>(r);
+    const auto seconds = numberInText(secondsText);
+    if (!seconds)
+        throw platform::Error(platform::errc::TypeMismatch);
+    if (const auto ms = platform::toInt32(*seconds * 1000.0))
+        return *ms;
+    throw platform::Error(platform::errc::Overflow);
 }
 
 } // namespace settings

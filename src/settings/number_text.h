@@ -19,8 +19,9 @@ QString shortestDecimal(float value);
 // separator. Empty when the text is no finite number.
 std::optional<double> numberInText(const QString& text);
 
-// Rounds to the nearest whole number (halves to even) for a 16-bit position or
-// interval; throws platform::Error (overflow) outside -32768..32767.
-int roundToInt16(double value);
+// The auto-play interval a text box gives in seconds, as whole milliseconds
+// rounded half to even ("1.5" -> 1500). Throws platform::Error: a type mismatch
+// when the text is no number, an overflow beyond a 32-bit integer.
+int intervalMilliseconds(const QString& secondsText);
 
 } // namespace settings

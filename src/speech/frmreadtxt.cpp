@@ -82,9 +82,8 @@ QString welcomeText()
                           "命令按钮，开始朗读。\n");
 }
 
-FrmReadTxt::FrmReadTxt(VoiceFactory voiceFactory, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      voiceFactory_(voiceFactory ? std::move(voiceFactory) : VoiceFactory([] { return platform::createSpVoice(); }))
+FrmReadTxt::FrmReadTxt(platform::VoiceFactory voiceFactory, QWidget* parent)
+    : QWidget(parent, Qt::Window), voiceFactory_(platform::orEngineVoice(std::move(voiceFactory)))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);

@@ -3,10 +3,10 @@
 // and audio format of its own choosing. Its voice is its own; nothing chosen
 // here reaches the main window's voice.
 #include "platform/core/form_design.h"
+#include "platform/speech/voice.h"
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -16,12 +16,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 
-namespace platform { class SpVoice; }
-
 namespace speech {
-
-// Makes the dialog's voice; throws platform::Error when there is no engine.
-using VoiceFactory = std::function<std::unique_ptr<platform::SpVoice>()>;
 
 // The greeting and instructions the text box starts with.
 QString welcomeText();
@@ -31,7 +26,7 @@ class FrmReadTxt : public QWidget {
 public:
     // An empty factory means platform::createSpVoice. The dialog deletes itself
     // when closed (Qt::WA_DeleteOnClose): create it with new and keep a QPointer.
-    explicit FrmReadTxt(VoiceFactory voiceFactory = {}, QWidget* parent = nullptr);
+    explicit FrmReadTxt(platform::VoiceFactory voiceFactory = {}, QWidget* parent = nullptr);
     ~FrmReadTxt() override;
 
     // The controls, under their design names.
@@ -75,7 +70,7 @@ private:
     void Form_Load();
     void Form_Unload();
 
-    VoiceFactory voiceFactory_;
+    platform::VoiceFactory voiceFactory_;
     // Shared only so that a reading run can notice its release.
     std::shared_ptr<platform::SpVoice> voice_;
     bool placed_ = false;

@@ -116,7 +116,7 @@ private:
             return false;  // released by its owner: the window that read is gone
         try {
             if (!voice)
-                throw platform::Error(platform::errc::ObjectNotSet, QStringLiteral("对象变量未设置"));
+                throw platform::Error(platform::errc::ObjectNotSet);
             operation(*voice);
             return true;
         } catch (const platform::Error& e) {

@@ -1,4 +1,5 @@
 #include "builder/book_plan.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ struct PlanCase {
     QStringList lines;
 };
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using testing_support::u;
 
 } // namespace
 

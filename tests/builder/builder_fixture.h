@@ -51,11 +51,7 @@ protected:
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write(bytes);
     }
-    QByteArray bytesOf(const QString& path) const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray bytesOf(const QString& path) const { return testing_support::fileBytes(path); }
     // Some recognisable bytes standing in for a picture or a text.
     static QByteArray content(const QString& name) { return "content of " + name.toUtf8(); }
 

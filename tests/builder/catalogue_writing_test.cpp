@@ -10,7 +10,7 @@
 
 namespace {
 using Pair = std::pair<const char*, const char*>;
-QString u(const char* s) { return QString::fromUtf8(s); }
+using testing_support::u;
 }
 
 class CatalogueWriting : public BuilderTest {

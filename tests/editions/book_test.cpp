@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace books;
+using testing_support::blockTexts;
 
 namespace {
 QStringList headings(const BookDocument& b)
@@ -16,14 +17,6 @@ QStringList headings(const BookDocument& b)
     QStringList out;
     for (const BookSection& s : b.sections)
         out << s.heading;
-    return out;
-}
-
-QStringList blockTexts(const QTextDocument& doc)
-{
-    QStringList out;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-        out << b.text();
     return out;
 }
 

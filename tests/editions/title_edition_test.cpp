@@ -92,7 +92,7 @@ protected:
     }
     QString entryFile(int k) const { return bookFile(QStringLiteral("%1.txt").arg(k, 2, 10, QLatin1Char('0'))); }
 
-    void startEdition(reader::frmmain::VoiceFactory voices = [] { return std::unique_ptr<platform::SpVoice>(); })
+    void startEdition(platform::VoiceFactory voices = [] { return std::unique_ptr<platform::SpVoice>(); })
     {
         start(ed().profile(), std::move(voices));
     }

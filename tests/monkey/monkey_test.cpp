@@ -339,16 +339,10 @@ void copyFolder(const QString& from, const QString& to)
     }
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A figure of /proc/self/status, in megabytes.
 long statusMb(const char* field)
 {
-    for (const QByteArray& line : readAll(u"/proc/self/status"_s).split('\n'))
+    for (const QByteArray& line : testing_support::fileBytes(u"/proc/self/status"_s).split('\n'))
         if (line.startsWith(QByteArray(field) + ':'))
             return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLong() / 1024;
     return 0;
@@ -430,7 +424,7 @@ public:
         start();
         watchdog_.finished();
         if (program_.demoBook)
-            versions_ << readAll(catalogue());
+            versions_ << testing_support::fileBytes(catalogue());
         check(u"start-up"_s);
 
         QElapsedTimer clock;
@@ -877,7 +871,7 @@ private:
     void defineBookFileActions()
     {
         for (const QFileInfo& f : QDir(work_).entryInfoList(QDir::Files))
-            originals_.insert(f.fileName(), readAll(f.filePath()));
+            originals_.insert(f.fileName(), testing_support::fileBytes(f.filePath()));
         add("book file changes", 2, [] { return true; }, [this](Dice& d) {
             QStringList names = originals_.keys();
             for (const QString& name : QDir(work_).entryList(QDir::Files))
@@ -888,7 +882,7 @@ private:
             names.sort();
             const QString name = d.pick(names);
             const QString path = work_ + u'/' + name;
-            QByteArray bytes = readAll(path);
+            QByteArray bytes = testing_support::fileBytes(path);
             QFile file(path);
             switch (d.below(5)) {
             case 0:
@@ -1374,19 +1368,19 @@ private:
             ++pendingLines_;
         }
         pending_ = bytes;
-        beforeConfirm_ = readAll(catalogue());
+        beforeConfirm_ = testing_support::fileBytes(catalogue());
     }
 
     void catalogueWritten()
     {
         if (!pending_)
             return fail(u"the builder said it wrote the catalogue without asking how to name the entries"_s);
-        const QByteArray now = readAll(catalogue());
+        const QByteArray now = testing_support::fileBytes(catalogue());
         if (now != *pending_)
             fail(QStringLiteral("the catalogue written is not the pairing list: %1 bytes, %2 expected")
                      .arg(now.size())
                      .arg(pending_->size()));
-        if (readAll(work_ + u"/docitem"_s) != beforeConfirm_)
+        if (testing_support::fileBytes(work_ + u"/docitem"_s) != beforeConfirm_)
             fail(u"the backup \"docitem\" is not the catalogue as it was before"_s);
         if (w().listVW->count() != std::min(pendingLines_, 32767))
             fail(QStringLiteral("the reader lists %1 pages of a catalogue of %2 lines")
@@ -1406,7 +1400,7 @@ private:
         const QString path = catalogue();
         if (!QFile::exists(path))
             return fail(u"the catalogue file is gone "_s + where);
-        const QByteArray bytes = readAll(path);
+        const QByteArray bytes = testing_support::fileBytes(path);
         if (!wholeCrLfLines(bytes))
             return fail(QStringLiteral("the catalogue is half-written (%1 bytes, lines not whole) %2").arg(bytes.size()).arg(where));
         if (!versions_.contains(bytes) && (!pending_ || bytes != *pending_))

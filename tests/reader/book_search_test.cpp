@@ -2,6 +2,7 @@
 // around a hit, and a book of rich and plain texts in GBK and UTF-8 on disk.
 #include "platform/text/ansi_text.h"
 #include "reader/book_search.h"
+#include "support/gbk_rtf.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -10,29 +11,8 @@
 
 using namespace reader;
 
-namespace {
-
-// A GBK rich text file as Chinese word processors write it: every double-byte character as \'hh pairs.
-QByteArray gbkRtf(const QString& body)
-{
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
-                     "\\viewkind4\\uc1\\pard\\f0\\fs24 ";
-    for (const QString& paragraph : body.split(u'\n')) {
-        for (char c : platform::encodeAnsi(paragraph)) {
-            const auto b = static_cast<unsigned char>(c);
-            if (b < 0x80)
-                rtf += c;
-            else
-                rtf += "\\'" + QByteArray::number(b, 16).rightJustified(2, '0');
-        }
-        rtf += "\\par\r\n";
-    }
-    return rtf + "}";
-}
-
-std::string s(const QString& text) { return text.toStdString(); }
-
-} // namespace
+using testing_support::gbkRtf;
+using testing_support::s;
 
 TEST(BookSearch, MatchesFoldCaseAndWidthAndDoNotOverlap)
 {

@@ -4,6 +4,7 @@
 
 #include "platform/core/listview.h"
 #include "reader/frmfind.h"
+#include "support/gbk_rtf.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -19,25 +20,8 @@ using namespace reader;
 
 namespace {
 
-QByteArray gbkRtf(const QString& body)
-{
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
-                     "{\\colortbl;\\red192\\green0\\blue0;}\\viewkind4\\uc1\\pard\\qc\\b\\cf1 ";
-    bool first = true;
-    for (const QString& paragraph : body.split(u'\n')) {
-        for (char c : platform::encodeAnsi(paragraph)) {
-            const auto b = static_cast<unsigned char>(c);
-            rtf += b < 0x80 ? QByteArray(1, c) : "\\'" + QByteArray::number(b, 16);
-        }
-        rtf += "\\par\r\n";
-        if (first)
-            rtf += "\\pard\\b0\\cf0 ";
-        first = false;
-    }
-    return rtf + "}";
-}
-
-std::string s(const QString& text) { return text.toStdString(); }
+using testing_support::gbkRtfWithTitle;
+using testing_support::s;
 
 // Typing: Latin letters key by key, Chinese as an input method commits it.
 void commit(QWidget* field, const QString& text)
@@ -69,7 +53,7 @@ protected:
     {
         for (int k = 1; k <= 5; ++k)
             writePicture(QStringLiteral("p%1.png").arg(k), pictureWidth(k), 60);
-        dir.write("p1.rtf", gbkRtf(QStringLiteral("春晓\n春眠不觉晓，处处闻啼鸟。Spring morning")));
+        dir.write("p1.rtf", gbkRtfWithTitle(QStringLiteral("春晓\n春眠不觉晓，处处闻啼鸟。Spring morning")));
         writeText("p2.txt", QStringLiteral("夜来风雨声，\r\n花落知多少？SPRING rain, spring wind"));
         dir.write("p3.txt", QStringLiteral("静夜思：床前明月光，疑是地上霜。spring").toUtf8());
         QDir(dir.path()).mkdir("p5.txt");

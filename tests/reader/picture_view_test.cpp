@@ -1,5 +1,6 @@
 #include "reader/picture_view.h"
-#include "reader/vbmath.h"
+
+#include "platform/core/int16.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +10,6 @@ namespace {
 // The pane of the big window's standard layout, with a 30-twip border all round.
 PaneSize pane(float w = 12260, float h = 5110) { return {w, h, w - 60, h - 60}; }
 ImageBoxState natural(float w, float h) { return {0, 0, w, h, false}; }
-}
-
-TEST(VbMath, RoundsHalfToEvenAndRefusesOverflow)
-{
-    EXPECT_EQ(roundHalfEven(2.5), 2);
-    EXPECT_EQ(roundHalfEven(3.5), 4);
-    EXPECT_EQ(roundHalfEven(-2.5), -2);
-    EXPECT_EQ(roundHalfEven(2.6), 3);
-    EXPECT_EQ(toInt16(32767.4).value(), 32767);
-    EXPECT_FALSE(toInt16(32767.5).has_value());  // rounds to 32768
-    EXPECT_FALSE(toInt16(40000).has_value());
-    EXPECT_EQ(toInt16(-32768).value(), -32768);
 }
 
 TEST(FitPicture, WidePictureInAWiderPaneTakesTheHeightBranch)
@@ -86,9 +75,9 @@ TEST(PlacePicture, TwoZoomStepsOverflowWithTheOverhangAsRange)
     EXPECT_FLOAT_EQ(p.image.top, 0);
     EXPECT_FLOAT_EQ(p.image.left, 0);
     ASSERT_TRUE(p.vertical.max.has_value());
-    EXPECT_EQ(*p.vertical.max, static_cast<int>(roundHalfEven(img.height - 5050)));
+    EXPECT_EQ(*p.vertical.max, static_cast<int>(platform::roundHalfEven(img.height - 5050)));
     ASSERT_TRUE(p.horizontal.max.has_value());
-    EXPECT_EQ(*p.horizontal.max, static_cast<int>(roundHalfEven(img.width - 12200)));
+    EXPECT_EQ(*p.horizontal.max, static_cast<int>(platform::roundHalfEven(img.width - 12200)));
     // Scrolled to the end, the far edge of the picture meets the inner edge of the pane.
     EXPECT_NEAR(-*p.horizontal.max + img.width, 12200, 0.5);
 }

@@ -52,7 +52,7 @@ protected:
     static int pictureWidth(int page) { return 100 + page * 10; }
 
     void start(const reader::EditionProfile& profile = reader::generalEdition(),
-               reader::frmmain::VoiceFactory voices = [] { return std::unique_ptr<platform::SpVoice>(); })
+               platform::VoiceFactory voices = [] { return std::unique_ptr<platform::SpVoice>(); })
     {
         w = std::make_unique<reader::frmmain>(profile, std::move(voices));
         w->Form_Load();

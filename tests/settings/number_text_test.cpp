@@ -3,12 +3,11 @@
 
 #include <QLocale>
 #include <gtest/gtest.h>
-#include <limits>
 
 namespace {
 
+using settings::intervalMilliseconds;
 using settings::numberInText;
-using settings::roundToInt16;
 using settings::secondsOneDecimal;
 using settings::shortestDecimal;
 
@@ -57,20 +56,23 @@ TEST(NumberInText, AcceptsNumbersOnly)
         EXPECT_FALSE(numberInText(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
-TEST(RoundToInt16, NearestWithinSixteenBits)
+TEST(IntervalMilliseconds, SecondsTextAsWholeMillisecondsHalvesToEven)
 {
-    EXPECT_EQ(roundToInt16(1000.0), 1000);
-    EXPECT_EQ(roundToInt16(1229.9999999), 1230);
-    EXPECT_EQ(roundToInt16(32767.0), 32767);
-    EXPECT_EQ(roundToInt16(-32768.0), -32768);
-    EXPECT_EQ(roundToInt16(2.5), 2);
-    EXPECT_EQ(roundToInt16(3.5), 4);
-    for (double bad : {32767.6, -32768.6, 1e9, std::numeric_limits<double>::quiet_NaN()}) {
+    EXPECT_EQ(intervalMilliseconds(QStringLiteral(" 1.5 ")), 1500);
+    EXPECT_EQ(intervalMilliseconds(QStringLiteral("0.0025")), 2);
+    EXPECT_EQ(intervalMilliseconds(QStringLiteral("0.0035")), 4);
+    EXPECT_EQ(intervalMilliseconds(QStringLiteral("-0.5")), -500);
+    const struct {
+        const char* text;
+        int number;
+    } bad[] = {{"abc", platform::errc::TypeMismatch}, {"", platform::errc::TypeMismatch},
+               {"3000000", platform::errc::Overflow}};
+    for (const auto& c : bad) {
         try {
-            roundToInt16(bad);
-            ADD_FAILURE() << bad << " was accepted";
+            intervalMilliseconds(QString::fromLatin1(c.text));
+            ADD_FAILURE() << c.text << " was accepted";
         } catch (const platform::Error& e) {
-            EXPECT_EQ(e.number(), platform::errc::Overflow);
+            EXPECT_EQ(e.number(), c.number) << c.text;
         }
     }
 }

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QThread>
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +22,22 @@ namespace testing_support {
 
 QString corpusDir() { return QString::fromUtf8(AURELIS_CORPUS_DIR); }
 QString samplesDir() { return QString::fromUtf8(AURELIS_SAMPLES_DIR); }
+QString corpusFile(const QString& relative) { return corpusDir() + QLatin1Char('/') + relative; }
+QByteArray corpusBytes(const QString& relative) { return fileBytes(corpusFile(relative)); }
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList blockTexts(const QTextDocument& document)
+{
+    QStringList blocks;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
+        blocks << b.text();
+    return blocks;
+}
 
 TempWorkDir::TempWorkDir() : previous_(QDir::currentPath())
 {
@@ -35,11 +53,7 @@ void TempWorkDir::write(const QString& name, const QByteArray& bytes) const
         f.write(bytes);
 }
 
-QByteArray TempWorkDir::read(const QString& name) const
-{
-    QFile f(file(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray TempWorkDir::read(const QString& name) const { return fileBytes(file(name)); }
 
 QImage renderPdfPage(const QString& pdf, int dpi, int page)
 {

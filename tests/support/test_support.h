@@ -6,8 +6,12 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <string>
+
+class QTextDocument;
 
 namespace testing_support {
 
@@ -15,6 +19,21 @@ namespace testing_support {
 QString corpusDir();
 // Root of the demo book.
 QString samplesDir();
+// A file among the shared real-world files, by its path below their root ("rtf/tika/a.rtf").
+QString corpusFile(const QString& relative);
+// The bytes of such a file; empty when it cannot be read.
+QByteArray corpusBytes(const QString& relative);
+
+// The bytes of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
+
+// The text of each paragraph of the document.
+QStringList blockTexts(const QTextDocument& document);
+
+// Text written in the source as UTF-8.
+inline QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+// Text for gtest to compare and print.
+inline std::string s(const QString& text) { return text.toStdString(); }
 
 // A fresh temporary folder made the current directory for the guard's lifetime.
 class TempWorkDir {

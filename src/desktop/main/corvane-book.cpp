@@ -29,8 +29,7 @@ int main(int argc, char** argv)
     const QProcessEnvironment startEnvironment = QProcessEnvironment::systemEnvironment();
 
     QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.aurelis.corvane"));
-    QApplication::setWindowIcon(desktop::programIcon(QStringLiteral("org.aurelis.corvane")));
+    desktop::setProgramIdentity(QStringLiteral("org.aurelis.corvane"));
     platform::setUpChineseEnvironment(app);
     platform::setDefaultMsgTitle(launcher::chooserTitle());
     // The folder chooser would keep its history and places in a settings file:

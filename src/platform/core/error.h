@@ -12,6 +12,10 @@ namespace platform {
 class Error : public std::runtime_error {
 public:
     Error(int number, const QString& description);
+    // The number with its own description (errc::description).
+    explicit Error(int number);
+    // The number's own description, then what it is about: "文件未找到: a.rtf".
+    static Error about(int number, const QString& subject);
     int number() const { return number_; }
     QString description() const { return description_; }
 
@@ -22,16 +26,26 @@ private:
 
 // Numbers used by our own layer, chosen to match what the windows expect to see.
 namespace errc {
-constexpr int FileNotFound = 53;
-constexpr int PathNotFound = 76;
-constexpr int PermissionDenied = 70;
-constexpr int InvalidPicture = 481;
-constexpr int ObjectNotSet = 91;
 constexpr int InvalidArgument = 5;
 constexpr int Overflow = 6;
-constexpr int DeviceUnavailable = 68;
+constexpr int SubscriptOutOfRange = 9;
+constexpr int TypeMismatch = 13;
+constexpr int FileNotFound = 53;
 constexpr int DiskFull = 61;
+constexpr int DeviceUnavailable = 68;
+constexpr int PermissionDenied = 70;
+constexpr int PathNotFound = 76;
+constexpr int ObjectNotSet = 91;
+constexpr int InvalidPropertyValue = 380;
+constexpr int InvalidPicture = 481;
+constexpr int PrinterError = 482;     // a printer that cannot take the page
+constexpr int Cancelled = 32755;      // a dialog the user cancelled
+constexpr int IndexOutOfBounds = 35600; // as the list control reports it
 constexpr int General = 1000;
+
+// The description the windows show for the number; empty for the numbers
+// whose text always says more than the number (InvalidArgument, General, ...).
+QString description(int number);
 }
 
 using Step = std::function<void()>;

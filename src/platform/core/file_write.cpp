@@ -18,14 +18,14 @@ namespace platform {
 Error fileSystemError(int err, const QString& path)
 {
     switch (err) {
-    case ENOENT: return Error(errc::FileNotFound, QStringLiteral("文件未找到: %1").arg(path));
-    case ENOTDIR: return Error(errc::PathNotFound, QStringLiteral("路径未找到: %1").arg(path));
+    case ENOENT: return Error::about(errc::FileNotFound, path);
+    case ENOTDIR: return Error::about(errc::PathNotFound, path);
     case EACCES:
     case EPERM:
-    case EROFS: return Error(errc::PermissionDenied, QStringLiteral("拒绝的权限: %1").arg(path));
+    case EROFS: return Error::about(errc::PermissionDenied, path);
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return Error(errc::DiskFull, QStringLiteral("磁盘已满: %1").arg(path));
+    case EFBIG: return Error::about(errc::DiskFull, path);
     default: return Error(errc::General, QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));
     }
 }

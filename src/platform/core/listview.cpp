@@ -13,9 +13,7 @@
 namespace platform {
 
 namespace {
-constexpr int kInvalidIndex = 35600; // "index out of bounds", as the list control reports it
-
-[[noreturn]] void outOfBounds() { throw Error(kInvalidIndex, QStringLiteral("索引超出范围")); }
+[[noreturn]] void outOfBounds() { throw Error(errc::IndexOutOfBounds); }
 }
 
 class ListView::Model : public QAbstractTableModel {

@@ -1,20 +1,11 @@
 #include "platform/core/scrollbar.h"
 
 #include "platform/core/error.h"
+#include "platform/core/int16.h"
 
 #include <QKeyEvent>
 
 namespace platform {
-
-namespace {
-constexpr int kInvalidPropertyValue = 380;
-
-void check16(int v)
-{
-    if (v < -32768 || v > 32767)
-        throw Error(errc::Overflow, QStringLiteral("溢出"));
-}
-}
 
 ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent)
 {
@@ -32,9 +23,10 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(
 
 void ScrollBar::setValueChecked(int v)
 {
-    check16(v);
+    // Beyond 16 bits is an overflow, whatever the range.
+    int16OrOverflow(v);
     if (v < minimum() || v > maximum())
-        throw Error(kInvalidPropertyValue, QStringLiteral("无效的属性值"));
+        throw Error(errc::InvalidPropertyValue);
     // During a drag the thumb is away from the value, and QAbstractSlider::setValue
     // would then report a change (and a scroll) although the value stays.
     if (v == value())
@@ -42,17 +34,9 @@ void ScrollBar::setValueChecked(int v)
     setValue(v);
 }
 
-void ScrollBar::setMin(int v)
-{
-    check16(v);
-    setMinimum(v);
-}
+void ScrollBar::setMin(int v) { setMinimum(int16OrOverflow(v)); }
 
-void ScrollBar::setMax(int v)
-{
-    check16(v);
-    setMaximum(v);
-}
+void ScrollBar::setMax(int v) { setMaximum(int16OrOverflow(v)); }
 
 void ScrollBar::keyPressEvent(QKeyEvent* event)
 {

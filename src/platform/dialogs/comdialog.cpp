@@ -15,7 +15,7 @@ DialogRecorder* g_recorder = nullptr;
 
 [[noreturn]] void cancelled()
 {
-    throw Error(kCancelError, QStringLiteral("用户取消了操作"));
+    throw Error(errc::Cancelled);
 }
 
 } // namespace

@@ -15,9 +15,6 @@ namespace platform {
 
 class Printer;
 
-// Error number of a dialog the user cancelled.
-constexpr int kCancelError = 32755;
-
 class ComDialog {
 public:
     explicit ComDialog(QWidget* owner = nullptr) : owner_(owner) {}

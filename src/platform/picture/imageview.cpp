@@ -1,4 +1,4 @@
-#include "platform/picture/picture.h"
+#include "platform/picture/imageview.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

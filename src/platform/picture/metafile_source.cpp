@@ -13,7 +13,7 @@ namespace {
 
 [[noreturn]] void invalidPicture()
 {
-    throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+    throw Error(errc::InvalidPicture);
 }
 
 // The window waits while the helper draws, so a drawing gets this long: real

@@ -32,12 +32,12 @@ namespace {
 
 [[noreturn]] void fileNotFound()
 {
-    throw Error(errc::FileNotFound, QStringLiteral("文件未找到"));
+    throw Error(errc::FileNotFound);
 }
 
 [[noreturn]] void invalidPicture()
 {
-    throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+    throw Error(errc::InvalidPicture);
 }
 
 QByteArray readPictureFile(const QString& path)

@@ -10,7 +10,6 @@
 #include <QSize>
 #include <QSizeF>
 #include <QString>
-#include <QWidget>
 #include <memory>
 
 class QPainter;
@@ -65,29 +64,5 @@ private:
 // needed and ended with the program. This ends those not drawing now, as the
 // program's end does; a later drawing starts one again.
 void endMetafileHelpers();
-
-// Draws its picture stretched over its whole area. A click and a double click
-// are reported the way the windows expect: click on release, then double click.
-class ImageView : public QWidget {
-    Q_OBJECT
-public:
-    explicit ImageView(QWidget* parent = nullptr);
-    void setPicture(const Picture& picture);
-    Picture picture() const { return picture_; }
-
-signals:
-    void clicked();
-    void doubleClicked();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
-private:
-    Picture picture_;
-    // Qt follows a double click with a release that is no click of its own.
-    bool releaseEndsDoubleClick_ = false;
-};
 
 } // namespace platform

@@ -18,7 +18,7 @@ qint64 area(const QSize& s) { return qint64(s.width()) * s.height(); }
 
 [[noreturn]] void invalidPicture()
 {
-    throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+    throw Error(errc::InvalidPicture);
 }
 
 // Decoders that cannot decode at a smaller size build the whole picture

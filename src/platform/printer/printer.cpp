@@ -20,7 +20,7 @@ QSizeF sizeOnPaperTwips(const Picture& picture)
 {
     const QSizeF natural = picture.naturalTwips();
     if (natural.isEmpty())
-        throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+        throw Error(errc::InvalidPicture);
     return natural;
 }
 
@@ -49,14 +49,14 @@ QPrinter& Printer::device()
 void Printer::PaintPicture(const Picture& picture, double xTwips, double yTwips)
 {
     if (picture.isNull())
-        throw Error(errc::InvalidPicture, QStringLiteral("无效图片"));
+        throw Error(errc::InvalidPicture);
     page_.push_back(Drawing{picture, QRectF(QPointF(xTwips, yTwips), sizeOnPaperTwips(picture))});
 }
 
 void Printer::setZoom(int percent)
 {
     if (percent <= 0)
-        throw Error(380, QStringLiteral("无效的属性值"));
+        throw Error(errc::InvalidPropertyValue);
     zoom_ = percent;
 }
 
@@ -72,7 +72,7 @@ void Printer::EndDoc()
     QPrinter& printer = device();
     QPainter painter;
     if (!painter.begin(&printer))
-        throw Error(kPrinterError, cannotPrint(printer));
+        throw Error(errc::PrinterError, cannotPrint(printer));
 
     // The zoom scales the page as a whole, the position of each drawing included.
     const double scale = zoom_ / 100.0;
@@ -95,7 +95,7 @@ void Printer::EndDoc()
         painter.restore();
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error)
-        throw Error(kPrinterError, cannotPrint(printer));
+        throw Error(errc::PrinterError, cannotPrint(printer));
 }
 
 } // namespace platform

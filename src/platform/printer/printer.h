@@ -13,9 +13,6 @@ class QPrinter;
 
 namespace platform {
 
-// Error number of a printer that cannot take the page.
-constexpr int kPrinterError = 482;
-
 class Printer {
 public:
     Printer();

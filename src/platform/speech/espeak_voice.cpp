@@ -202,4 +202,11 @@ std::unique_ptr<SpVoice> createSpVoice(std::unique_ptr<AudioSink> sink)
 
 std::unique_ptr<SpVoice> createSpVoice() { return createSpVoice(createPortAudioSink()); }
 
+VoiceFactory orEngineVoice(VoiceFactory given)
+{
+    if (given)
+        return given;
+    return [] { return createSpVoice(); };
+}
+
 } // namespace platform

@@ -3,6 +3,7 @@
 // engine. Failing operations throw platform::Error.
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "platform/speech/audio_sink.h"
@@ -53,5 +54,13 @@ std::unique_ptr<SpVoice> createSpVoice();
 // The engine's voice speaking into the given sink. Throws platform::Error when
 // espeak-ng or its data is missing, or when the sink is null.
 std::unique_ptr<SpVoice> createSpVoice(std::unique_ptr<AudioSink> sink);
+
+// Makes the voice a window speaks with, or throws platform::Error as
+// createSpVoice does. The windows take one, so that another kind of voice can
+// stand in for the engine's.
+using VoiceFactory = std::function<std::unique_ptr<SpVoice>()>;
+
+// The factory given, or createSpVoice when it is empty.
+VoiceFactory orEngineVoice(VoiceFactory given);
 
 } // namespace platform

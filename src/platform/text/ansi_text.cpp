@@ -81,7 +81,7 @@ QByteArray readFileBytes(const QString& path, qint64 maxBytes)
         return std::move(file.bytes);
     if (file.status == RegularFileRead::CannotOpen)
         throw fileOpenError(path, false);
-    throw Error(errc::FileNotFound, QStringLiteral("文件未找到: %1").arg(path));
+    throw Error::about(errc::FileNotFound, path);
 }
 
 AnsiTextReader::AnsiTextReader(const QString& decodedText) : bytes_(decodedText.toUtf8()), utf8_(true) {}

@@ -219,6 +219,13 @@ private:
     void hexEscape();
     void plainText();
     void handleWord(Kw kw, bool hasParam, int param);
+    // Each takes the words of one destination, or of one kind in body text;
+    // those returning bool say whether the word was theirs.
+    bool destinationWord(Kw kw);
+    bool documentWord(Kw kw, bool hasParam, int param);
+    bool charWord(Kw kw, bool hasParam, int param);
+    bool paraWord(Kw kw, int param);
+    bool breakWord(Kw kw);
     void bin(int count);
     bool consumeSkip();
 
@@ -226,7 +233,9 @@ private:
     void fontTableText(const char* text, qsizetype size);
     void fontTableWord(Kw kw, bool hasParam, int param);
     void commitFont();
+    void colorTableWord(Kw kw, int param);
     void colorTableText(const char* text, qsizetype size);
+    void pictWord(Kw kw, int param);
     void pictData(const char* text, qsizetype size);
     void finishPicture();
 
@@ -244,6 +253,9 @@ private:
     // output
     void addByte(unsigned char byte);
     void flushBytes();
+    // Text that is shown: decoded bytes first, the run's format settled. False
+    // when the text goes nowhere (nothing, another destination, hidden).
+    bool beginEmit(qsizetype size);
     void emitText(const QChar* text, qsizetype size);
     void emitLatin1(const char* text, qsizetype size);
     void emitChar(char16_t c);
@@ -686,83 +698,100 @@ int clampInt(int value, int low, int high)
     return std::clamp(value, low, high);
 }
 
+// The character a word stands for in body text; 0 for a word that stands for none.
+char16_t wordChar(Kw kw)
+{
+    switch (kw) {
+    case Kw::Line: return QChar::LineSeparator;
+    case Kw::Tab: return u'\t';
+    case Kw::EmDash: return 0x2014;
+    case Kw::EnDash: return 0x2013;
+    case Kw::Bullet: return 0x2022;
+    case Kw::LQuote: return 0x2018;
+    case Kw::RQuote: return 0x2019;
+    case Kw::LDblQuote: return 0x201c;
+    case Kw::RDblQuote: return 0x201d;
+    case Kw::EmSpace: return 0x2003;
+    case Kw::EnSpace: return 0x2002;
+    case Kw::QmSpace: return 0x2005;
+    default: return 0;
+    }
+}
+
 void RtfReader::handleWord(Kw kw, bool hasParam, int param)
 {
-    GroupState& s = state();
-    const bool on = !hasParam || param != 0;
-
     // Words that open a destination come first: they decide where what follows goes.
+    if (destinationWord(kw))
+        return;
+    switch (state().dest) {
+    case Dest::Upr:
+    case Dest::UprAnsi: return;
+    case Dest::FontTable: fontTableWord(kw, hasParam, param); return;
+    case Dest::ColorTable: colorTableWord(kw, param); return;
+    case Dest::Pict: pictWord(kw, param); return;
+    case Dest::Text: break;
+    }
+    if (documentWord(kw, hasParam, param) || charWord(kw, hasParam, param) || paraWord(kw, param)
+        || breakWord(kw))
+        return;
+    if (const char16_t c = wordChar(kw)) {
+        emitChar(c);
+        return;
+    }
+    if (kw >= Kw::TRowD && kw <= Kw::BrdrCf)
+        tableWord(kw, param);
+}
+
+bool RtfReader::destinationWord(Kw kw)
+{
+    GroupState& s = state();
     switch (kw) {
-    case Kw::SkipDest: skipRestOfGroup(); return;
+    case Kw::SkipDest: skipRestOfGroup(); return true;
     case Kw::HeaderDest: {
         const char* begin = p_;
         const char* end = skipRestOfGroup();
         if (headers_.size() < 16)
             headers_.emplace_back(begin, end);
-        return;
+        return true;
     }
     case Kw::FontTable:
         s.dest = Dest::FontTable;
         s.ownsDest = true;
         fontOpen_ = false;
-        return;
+        return true;
     case Kw::ColorTable:
         s.dest = Dest::ColorTable;
         s.ownsDest = true;
         colors_.clear();
         red_ = green_ = blue_ = 0;
         colorSet_ = false;
-        return;
+        return true;
     case Kw::Pict:
         if (s.dest != Dest::Text) {
             skipRestOfGroup();
-            return;
+            return true;
         }
         s.dest = Dest::Pict;
         s.ownsDest = true;
         pict_ = PictState();
-        return;
+        return true;
     case Kw::Upr:
         s.uprOuter = s.dest;
         s.dest = Dest::Upr;
-        return;
+        return true;
     case Kw::Ud:
         if (s.dest == Dest::UprAnsi || s.dest == Dest::Upr)
             s.dest = s.uprOuter;
-        return;
-    default: break;
+        return true;
+    default: return false;
     }
+}
 
-    if (s.dest == Dest::UprAnsi || s.dest == Dest::Upr)
-        return;
-    if (s.dest == Dest::FontTable) {
-        fontTableWord(kw, hasParam, param);
-        return;
-    }
-    if (s.dest == Dest::ColorTable) {
-        const int v = clampInt(param, 0, 255);
-        if (kw == Kw::Red) red_ = v, colorSet_ = true;
-        else if (kw == Kw::Green) green_ = v, colorSet_ = true;
-        else if (kw == Kw::Blue) blue_ = v, colorSet_ = true;
-        return;
-    }
-    if (s.dest == Dest::Pict) {
-        switch (kw) {
-        case Kw::PngBlip: pict_.kind = PictKind::Png; break;
-        case Kw::JpegBlip: pict_.kind = PictKind::Jpeg; break;
-        case Kw::OtherPicture: pict_.kind = PictKind::Other; break;
-        case Kw::PicW: pict_.picw = clampInt(param, 0, 1000000); break;
-        case Kw::PicH: pict_.pich = clampInt(param, 0, 1000000); break;
-        case Kw::PicWGoal: pict_.goalW = clampInt(param, 0, 1000000); break;
-        case Kw::PicHGoal: pict_.goalH = clampInt(param, 0, 1000000); break;
-        case Kw::PicScaleX: pict_.scaleX = clampInt(param, 1, 1000); break;
-        case Kw::PicScaleY: pict_.scaleY = clampInt(param, 1, 1000); break;
-        default: break;
-        }
-        return;
-    }
+// ---- body text ----
 
-    // Body text.
+bool RtfReader::documentWord(Kw kw, bool hasParam, int param)
+{
+    GroupState& s = state();
     switch (kw) {
     case Kw::Ansi: docCodePage_ = 1252; break;
     case Kw::Mac: docCodePage_ = 10000; break;
@@ -786,6 +815,16 @@ void RtfReader::handleWord(Kw kw, bool hasParam, int param)
         skip_ = s.uc;
         break;
     }
+    default: return false;
+    }
+    return true;
+}
+
+bool RtfReader::charWord(Kw kw, bool hasParam, int param)
+{
+    GroupState& s = state();
+    const bool on = !hasParam || param != 0;
+    switch (kw) {
     case Kw::F: s.ch.font = param; break;
     case Kw::Plain:
         s.ch = CharProps();
@@ -807,51 +846,52 @@ void RtfReader::handleWord(Kw kw, bool hasParam, int param)
     case Kw::Loch:
     case Kw::Hich: s.dbch = false; break;
     case Kw::Dbch: s.dbch = true; break;
+    default: return false;
+    }
+    return true;
+}
 
-    case Kw::Pard: s.para = ParaProps(); break;
-    case Kw::Ql: s.para.align = 0; break;
-    case Kw::Qc: s.para.align = 1; break;
-    case Kw::Qr: s.para.align = 2; break;
-    case Kw::Qj: s.para.align = 3; break;
-    case Kw::Li: s.para.li = clampInt(param, -31680, 31680); break;
-    case Kw::Ri: s.para.ri = clampInt(param, -31680, 31680); break;
-    case Kw::Fi: s.para.fi = clampInt(param, -31680, 31680); break;
-    case Kw::Sb: s.para.sb = clampInt(param, 0, 31680); break;
-    case Kw::Sa: s.para.sa = clampInt(param, 0, 31680); break;
-    case Kw::Sl: s.para.sl = clampInt(param, -31680, 31680); break;
-    case Kw::SlMult: s.para.slmult = param != 0; break;
+bool RtfReader::paraWord(Kw kw, int param)
+{
+    ParaProps& para = state().para;
+    switch (kw) {
+    case Kw::Pard: para = ParaProps(); break;
+    case Kw::Ql: para.align = 0; break;
+    case Kw::Qc: para.align = 1; break;
+    case Kw::Qr: para.align = 2; break;
+    case Kw::Qj: para.align = 3; break;
+    case Kw::Li: para.li = clampInt(param, -31680, 31680); break;
+    case Kw::Ri: para.ri = clampInt(param, -31680, 31680); break;
+    case Kw::Fi: para.fi = clampInt(param, -31680, 31680); break;
+    case Kw::Sb: para.sb = clampInt(param, 0, 31680); break;
+    case Kw::Sa: para.sa = clampInt(param, 0, 31680); break;
+    case Kw::Sl: para.sl = clampInt(param, -31680, 31680); break;
+    case Kw::SlMult: para.slmult = param != 0; break;
+    case Kw::InTbl: para.intbl = true; break;
+    case Kw::Itap:
+        cuts_.nesting = cuts_.nesting || (param > kMaxTableDepth && document_);
+        para.itap = static_cast<int8_t>(clampInt(param, 0, kMaxTableDepth));
+        break;
+    case Kw::NestTableProps: state().nestProps = true; break;
+    default: return false;
+    }
+    return true;
+}
 
+bool RtfReader::breakWord(Kw kw)
+{
+    switch (kw) {
     case Kw::Par:
     case Kw::Sect:
     case Kw::Page: endParagraph(kw == Kw::Par); break;
-    case Kw::InTbl: s.para.intbl = true; break;
-    case Kw::Itap:
-        cuts_.nesting = cuts_.nesting || (param > kMaxTableDepth && document_);
-        s.para.itap = static_cast<int8_t>(clampInt(param, 0, kMaxTableDepth));
-        break;
-    case Kw::NestTableProps: s.nestProps = true; break;
     // \cell and \row end the top-level table's cells and rows, whatever the paragraph says.
     case Kw::Cell: endCell(1); break;
     case Kw::NestCell: endCell(std::max(paraLevel(), 1)); break;
     case Kw::Row: endRow(1); break;
     case Kw::NestRow: endRow(std::max(paraLevel(), 1)); break;
-    case Kw::Line: emitChar(QChar::LineSeparator); break;
-    case Kw::Tab: emitChar(u'\t'); break;
-    case Kw::EmDash: emitChar(0x2014); break;
-    case Kw::EnDash: emitChar(0x2013); break;
-    case Kw::Bullet: emitChar(0x2022); break;
-    case Kw::LQuote: emitChar(0x2018); break;
-    case Kw::RQuote: emitChar(0x2019); break;
-    case Kw::LDblQuote: emitChar(0x201c); break;
-    case Kw::RDblQuote: emitChar(0x201d); break;
-    case Kw::EmSpace: emitChar(0x2003); break;
-    case Kw::EnSpace: emitChar(0x2002); break;
-    case Kw::QmSpace: emitChar(0x2005); break;
-    default:
-        if (kw >= Kw::TRowD && kw <= Kw::BrdrCf)
-            tableWord(kw, param);
-        break;
+    default: return false;
     }
+    return true;
 }
 
 // ---- font and colour tables ----
@@ -918,6 +958,14 @@ void RtfReader::commitFont()
     formatCache_.clear();
 }
 
+void RtfReader::colorTableWord(Kw kw, int param)
+{
+    const int v = clampInt(param, 0, 255);
+    if (kw == Kw::Red) red_ = v, colorSet_ = true;
+    else if (kw == Kw::Green) green_ = v, colorSet_ = true;
+    else if (kw == Kw::Blue) blue_ = v, colorSet_ = true;
+}
+
 void RtfReader::colorTableText(const char* text, qsizetype size)
 {
     for (qsizetype i = 0; i < size; ++i) {
@@ -932,6 +980,22 @@ void RtfReader::colorTableText(const char* text, qsizetype size)
 }
 
 // ---- pictures ----
+
+void RtfReader::pictWord(Kw kw, int param)
+{
+    switch (kw) {
+    case Kw::PngBlip: pict_.kind = PictKind::Png; break;
+    case Kw::JpegBlip: pict_.kind = PictKind::Jpeg; break;
+    case Kw::OtherPicture: pict_.kind = PictKind::Other; break;
+    case Kw::PicW: pict_.picw = clampInt(param, 0, 1000000); break;
+    case Kw::PicH: pict_.pich = clampInt(param, 0, 1000000); break;
+    case Kw::PicWGoal: pict_.goalW = clampInt(param, 0, 1000000); break;
+    case Kw::PicHGoal: pict_.goalH = clampInt(param, 0, 1000000); break;
+    case Kw::PicScaleX: pict_.scaleX = clampInt(param, 1, 1000); break;
+    case Kw::PicScaleY: pict_.scaleY = clampInt(param, 1, 1000); break;
+    default: break;
+    }
+}
 
 void RtfReader::pictData(const char* text, qsizetype size)
 {
@@ -1024,13 +1088,20 @@ void RtfReader::prepareOutput()
     }
 }
 
-void RtfReader::emitText(const QChar* text, qsizetype size)
+bool RtfReader::beginEmit(qsizetype size)
 {
     if (!bytes_.empty())
         flushBytes();
     if (size <= 0 || state().dest != Dest::Text || state().ch.hidden)
-        return;
+        return false;
     prepareOutput();
+    return true;
+}
+
+void RtfReader::emitText(const QChar* text, qsizetype size)
+{
+    if (!beginEmit(size))
+        return;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = text[i].unicode();
         if (c == 0x2029) {
@@ -1044,11 +1115,8 @@ void RtfReader::emitText(const QChar* text, qsizetype size)
 
 void RtfReader::emitLatin1(const char* text, qsizetype size)
 {
-    if (!bytes_.empty())
-        flushBytes();
-    if (size <= 0 || state().dest != Dest::Text || state().ch.hidden)
+    if (!beginEmit(size))
         return;
-    prepareOutput();
     const qsizetype old = run_.size();
     run_.append(QLatin1String(text, size));
     // Stray control bytes in the text are not characters of the page; only the

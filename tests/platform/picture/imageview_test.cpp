@@ -1,7 +1,7 @@
 // The picture widget: drawing stretched and smooth, and clicks reported the
 // way the windows expect them.
 #include "picture_test_support.h"
-#include "platform/picture/picture.h"
+#include "platform/picture/imageview.h"
 #include "support/test_support.h"
 
 #include <QApplication>

@@ -5,6 +5,7 @@
 #include "platform/core/program.h"
 #include "platform/picture/metafile_protocol.h"
 #include "platform/picture/picture_format.h"
+#include "support/test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,12 +23,6 @@ QStringList seeds()
     for (const QString& name : folder.entryList(QDir::Files))
         files << folder.filePath(name);
     return files;
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -74,7 +69,7 @@ TEST(PictureFuzzSeeds, TheHelperEndsOnEveryMetafileByItself)
     using namespace platform::metafile;
     int metafiles = 0;
     for (const QString& path : seeds()) {
-        const QByteArray bytes = contents(path);
+        const QByteArray bytes = testing_support::fileBytes(path);
         const platform::PictureFormat format = platform::sniffPictureFormat(bytes.left(platform::kPictureHeadBytes));
         if (format != platform::PictureFormat::Wmf && format != platform::PictureFormat::Emf)
             continue;

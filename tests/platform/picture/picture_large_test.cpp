@@ -4,7 +4,7 @@
 #include "picture_test_support.h"
 #include "platform/core/error.h"
 #include "platform/core/program.h"
-#include "platform/picture/picture.h"
+#include "platform/picture/imageview.h"
 #include "support/test_support.h"
 
 #include <QPainter>

@@ -90,9 +90,4 @@ bool near(QRgb pixel, const QColor& colour, int tolerance)
            && std::abs(qBlue(pixel) - colour.blue()) <= tolerance;
 }
 
-QString corpusFile(const QString& relative)
-{
-    return testing_support::corpusDir() + QLatin1Char('/') + relative;
-}
-
 } // namespace picture_testing

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "support/test_support.h"
+
 namespace picture_testing {
 
 // A picture with distinct quadrants (red, green, blue, yellow from the top
@@ -28,6 +30,6 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation);
 // Whether a pixel is close to a colour.
 bool near(QRgb pixel, const QColor& colour, int tolerance = 40);
 
-QString corpusFile(const QString& relative);
+using testing_support::corpusFile;
 
 } // namespace picture_testing

@@ -168,7 +168,7 @@ TEST(Printer, FailuresLeaveNoPageBehind)
         printer.EndDoc();
         ADD_FAILURE() << "printing into a missing folder succeeded";
     } catch (const platform::Error& e) {
-        EXPECT_EQ(e.number(), platform::kPrinterError);
+        EXPECT_EQ(e.number(), platform::errc::PrinterError);
         EXPECT_TRUE(e.description().contains(QStringLiteral("out.pdf")));
     }
     EXPECT_FALSE(printer.hasPendingPage());

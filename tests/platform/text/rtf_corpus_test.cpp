@@ -13,20 +13,11 @@ using namespace text_test;
 
 namespace {
 
-QString corpusRtf()
-{
-    return testing_support::corpusDir() + QStringLiteral("/rtf");
-}
-
-QByteArray readCorpusFile(const QString& relative)
-{
-    QFile file(corpusRtf() + QLatin1Char('/') + relative);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QString corpusRtfDir() { return testing_support::corpusFile(QStringLiteral("rtf")); }
 
 QTextDocument* readCorpusRtf(const QString& relative, QTextDocument* document)
 {
-    platform::readRtf(readCorpusFile(relative), document);
+    platform::readRtf(corpusRtf(relative), document);
     return document;
 }
 
@@ -50,10 +41,10 @@ TEST(RtfCorpus, EveryFileLoadsAndFilesWithTextGiveText)
                                "tika/testRTFEmbeddedFiles.rtf",
                                "tika/testBinControlWord.rtf"};
     int files = 0;
-    QDirIterator it(corpusRtf(), {QStringLiteral("*.rtf")}, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(corpusRtfDir(), {QStringLiteral("*.rtf")}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        const QString relative = path.mid(corpusRtf().size() + 1);
+        const QString relative = path.mid(corpusRtfDir().size() + 1);
         QTextDocument document;
         readCorpusRtf(relative, &document);
         ++files;
@@ -61,7 +52,7 @@ TEST(RtfCorpus, EveryFileLoadsAndFilesWithTextGiveText)
             EXPECT_FALSE(document.toPlainText().trimmed().isEmpty()) << relative.toStdString();
         }
         // The plain-text reading, which builds no document, gives the document's text less its pictures.
-        const QString plain = platform::rtfPlainText(readCorpusFile(relative));
+        const QString plain = platform::rtfPlainText(corpusRtf(relative));
         EXPECT_EQ(plain.toStdString(), document.toPlainText().remove(QChar::ObjectReplacementCharacter).toStdString())
             << relative.toStdString();
     }
@@ -75,7 +66,7 @@ TEST(RtfCorpus, PlainTextMatchesTheExpectedText)
                              "TX_RTF32_18.0.541.501", "test_line_breaks_google_docs", "sample_3"}) {
         QTextDocument document;
         readCorpusRtf(QStringLiteral("striprtf/rtf/%1.rtf").arg(QLatin1String(name)), &document);
-        QFile expected(corpusRtf() + QStringLiteral("/striprtf/text/%1.txt").arg(QLatin1String(name)));
+        QFile expected(corpusRtfDir() + QStringLiteral("/striprtf/text/%1.txt").arg(QLatin1String(name)));
         ASSERT_TRUE(expected.open(QIODevice::ReadOnly)) << name;
         EXPECT_EQ(normalised(blockTexts(document).join(QLatin1Char('\n'))).toStdString(),
                   normalised(QString::fromUtf8(expected.readAll())).toStdString())

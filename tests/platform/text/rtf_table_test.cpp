@@ -5,7 +5,6 @@
 #include "rtf_test_util.h"
 #include "support/test_support.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTextFrame>
@@ -18,12 +17,6 @@
 using namespace text_test;
 
 namespace {
-
-QByteArray corpusRtf(const QString& relative)
-{
-    QFile file(testing_support::corpusDir() + QStringLiteral("/rtf/") + relative);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Every table of the document, each before the tables nested in it.
 std::vector<QTextTable*> tablesIn(const QTextDocument& document)

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for the text tests: read RTF into a document and look at it.
 #include "platform/text/rtf.h"
+#include "support/test_support.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -9,12 +10,12 @@
 
 namespace text_test {
 
-inline QStringList blockTexts(const QTextDocument& document)
+using testing_support::blockTexts;
+
+// A file of the shared real-world RTF, by its path below their rtf folder; empty when missing.
+inline QByteArray corpusRtf(const QString& relative)
 {
-    QStringList blocks;
-    for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
-        blocks << b.text();
-    return blocks;
+    return testing_support::corpusBytes(QStringLiteral("rtf/") + relative);
 }
 
 // The characters as read (toPlainText would turn no-break spaces into spaces), one line a paragraph.
