@@ -20,6 +20,13 @@ QString PageSource::title(int position) const { return cell(position, 1); }
 
 QString PageSource::textFile(int position) const { return cell(position, 2); }
 
+QString PageSource::pictureFile(int) const { return QString(); }
+
+// Without picture files, the panel names the entry.
+QString PageSource::pictureLabel(int position) const { return title(position); }
+
+QString PageSource::picturePath(int) const { return QString(); }
+
 std::vector<BookPage> PageSource::searchPages() const
 {
     // Rows are numbered 1..N in list order, so a page's number is its position.
@@ -65,13 +72,6 @@ void CatalogueSource::describeText(BookPage& page) const
 }
 
 // ---- the built-in book ----
-
-QString BuiltInBookSource::pictureFile(int) const { return QString(); }
-
-// Without picture files, the panel names the entry.
-QString BuiltInBookSource::pictureLabel(int position) const { return title(position); }
-
-QString BuiltInBookSource::picturePath(int) const { return QString(); }
 
 void BuiltInBookSource::loadText(platform::RichTextBox& box, int position) const
 {

@@ -28,15 +28,17 @@ public:
     QString title(int position) const;
     QString textFile(int position) const;
 
+    // Unless a source names picture files, its book has none: the name and
+    // the path below are empty, and the label names the entry.
     // The page picture's name, as the page change loads it; empty: none.
-    // Throws platform::Error for a position without a row.
-    virtual QString pictureFile(int position) const = 0;
+    // Where there are picture files, throws platform::Error for a position without a row.
+    virtual QString pictureFile(int position) const;
     // What the status panel of the picture names: its file, or the entry
     // of a book without picture files. Throws as pictureFile does.
-    virtual QString pictureLabel(int position) const = 0;
+    virtual QString pictureLabel(int position) const;
     // The page picture's file, absolute, for decoding it ahead or small;
     // empty when the page has none or its name leads out of the book.
-    virtual QString picturePath(int position) const = 0;
+    virtual QString picturePath(int position) const;
     // Puts the page's text into the box. Throws platform::Error; the box
     // then keeps the text it had.
     virtual void loadText(platform::RichTextBox& box, int position) const = 0;
@@ -74,9 +76,6 @@ public:
         : PageSource(rows), entries_(entries)
     {
     }
-    QString pictureFile(int position) const override;
-    QString pictureLabel(int position) const override;
-    QString picturePath(int position) const override;
     void loadText(platform::RichTextBox& box, int position) const override;
 
 protected:
