@@ -209,6 +209,8 @@ private:
     void applyImage();
     void loadPictureInto(const QString& file);  // ImgPic's picture, throws platform::Error
     void hidePictureForLoading();
+    // How both start-ups leave the picture pane: nothing in it shows before a picture is placed.
+    void hidePictureAndScrollBars();
     void showPanels(int position);
     // The buttons' and the timer's page turn.
     void turnPage(PageCursor::Turn how);

@@ -97,14 +97,7 @@ void frmmain::titleStartUp()
         [&] { setFormHeight(static_cast<float>(screen.height())); },
         [&] { setFormWidth(static_cast<float>(screen.width())); },
         [&] { LoadBuiltInCatalogue(); },
-        [&] {
-            VScr->hide();
-            HScr->hide();
-        },
-        [&] {
-            ImgPic->hide();
-            img_.stretch = false;
-        },
+        [&] { hidePictureAndScrollBars(); },
         [&] { Voice = voiceFactory_(); },
     });
 }

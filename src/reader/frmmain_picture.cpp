@@ -21,6 +21,13 @@ void frmmain::hidePictureForLoading()
     img_.stretch = false;
 }
 
+void frmmain::hidePictureAndScrollBars()
+{
+    VScr->hide();
+    HScr->hide();
+    hidePictureForLoading();
+}
+
 void frmmain::loadPictureInto(const QString& file)
 {
     // An empty name clears the picture; a file that cannot be read leaves the old one.

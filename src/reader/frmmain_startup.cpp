@@ -47,14 +47,7 @@ void frmmain::generalStartUp()
                                    platform::twipsToPixels(screen.height())));
         },
         [&] { LoadCatalogue(); },
-        [&] {
-            VScr->hide();
-            HScr->hide();
-        },
-        [&] {
-            ImgPic->hide();
-            img_.stretch = false;
-        },
+        [&] { hidePictureAndScrollBars(); },
         [&] { loadPictureInto(pages_->pictureFile(1)); },
         [&] {
             if (pages_->pageCount() >= 1)
