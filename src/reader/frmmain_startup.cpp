@@ -13,8 +13,6 @@
 #include "reader/page_source.h"
 
 #include <QDir>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace reader {
 
@@ -30,9 +28,7 @@ void frmmain::generalStartUp()
 {
     const QSizeF screen = platform::screenSizeTwips();
     const FormMetrics design = metrics();
-    const QSizeF size(design.width, design.height);
-    move(platform::twipsToPixels((screen.width() - size.width()) / 2),
-         platform::twipsToPixels((screen.height() - size.height()) / 2));
+    platform::centreOnScreen(this, platform::ScreenCorner::Desktop, QSizeF(design.width, design.height));
 
     // The help document is written out at every start; a folder we cannot write
     // to must not stop the program, so this step is skipped like the rest.
