@@ -185,49 +185,6 @@ TEST(HostileMetafiles, AHelperThatFailsInAnyWayMeansAnInvalidPicture)
     }
 }
 
-namespace {
-
-// A helper that draws only for a picture's first showing (the request that
-// fits the picture): each such request goes to a real helper of its own,
-// which ends at the end of that request; any other is not drawn. Restores
-// the real helpers when it goes.
-class HelperThatOnlyFits {
-public:
-    explicit HelperThatOnlyFits(testing_support::TempWorkDir& dir)
-    {
-        const QString folder = dir.file(QStringLiteral("helper"));
-        EXPECT_TRUE(QDir().mkpath(folder));
-        QFile script(folder + QStringLiteral("/aurelis-metafile"));
-        EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-        const QByteArray request = QFile::encodeName(dir.file(QStringLiteral("request")));
-        script.write("#!/bin/sh\n"
-                     "while head -c 20 > '" + request + "' && [ -s '" + request + "' ]; do\n"
-                     "  set -- $(od -An -tu4 --endian=little -j4 -N16 '" + request + "')\n"
-                     "  if [ $(($1 & 1)) = 1 ]; then\n"
-                     "    { cat '" + request + "'; head -c $4; } | '" AURELIS_HELPER_DIR "/aurelis-metafile'\n"
-                     "  else\n"
-                     "    head -c $4 > /dev/null; printf '\\004\\000\\000\\000'\n"
-                     "  fi\n"
-                     "done\n");
-        script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        platform::setHelperProgramFolder(folder);
-    }
-    ~HelperThatOnlyFits() { platform::setHelperProgramFolder(QStringLiteral(AURELIS_HELPER_DIR)); }
-    HelperThatOnlyFits(const HelperThatOnlyFits&) = delete;
-    HelperThatOnlyFits& operator=(const HelperThatOnlyFits&) = delete;
-};
-
-QImage rendered(QWidget& widget)
-{
-    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::magenta);
-    widget.render(&image);
-    return image;
-}
-
-} // namespace
-
 // A metafile the helper draws for its first showing but not larger (it
 // fails, or would run out of time, when zoomed): the larger size is asked
 // for once, and the first drawing is stretched from then on.
@@ -237,7 +194,28 @@ TEST(HostileMetafiles, ASizeTheHelperFailedAtIsNotAskedForAgain)
     QFile wmf(corpusFile(QStringLiteral("metafile/Pillow/drawing.wmf")));
     ASSERT_TRUE(wmf.open(QIODevice::ReadOnly));
     dir.write(QStringLiteral("page.wmf"), wmf.readAll());
-    const HelperThatOnlyFits helper(dir);
+    const QString folder = dir.file(QStringLiteral("helper"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile script(folder + QStringLiteral("/aurelis-metafile"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    // Each request that fits the picture goes to a real helper of its own,
+    // which ends at the end of that request; any other is not drawn.
+    const QByteArray request = QFile::encodeName(dir.file(QStringLiteral("request")));
+    script.write("#!/bin/sh\n"
+                 "while head -c 20 > '" + request + "' && [ -s '" + request + "' ]; do\n"
+                 "  set -- $(od -An -tu4 --endian=little -j4 -N16 '" + request + "')\n"
+                 "  if [ $(($1 & 1)) = 1 ]; then\n"
+                 "    { cat '" + request + "'; head -c $4; } | '" AURELIS_HELPER_DIR "/aurelis-metafile'\n"
+                 "  else\n"
+                 "    head -c $4 > /dev/null; printf '\\004\\000\\000\\000'\n"
+                 "  fi\n"
+                 "done\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    struct RestoreHelper {
+        ~RestoreHelper() { platform::setHelperProgramFolder(QStringLiteral(AURELIS_HELPER_DIR)); }
+    } restore;
+    platform::setHelperProgramFolder(folder);
 
     const Picture picture = Picture::load(dir.file(QStringLiteral("page.wmf")), QSize(200, 200));
     EXPECT_EQ(picture.decodeCount(), 1);
@@ -249,21 +227,16 @@ TEST(HostileMetafiles, ASizeTheHelperFailedAtIsNotAskedForAgain)
     EXPECT_EQ(picture.decodeCount(), 2);
     EXPECT_EQ(picture.image(QSize(100, 100)).size(), QSize(100, 100)); // smaller sizes still come from it
 
-    // A view that draws new sizes later keeps the stretched drawing it showed
-    // at once, and asks for that size no more. (Another file: the helper would
-    // be told it has this one's bytes.)
-    QFile emf(corpusFile(QStringLiteral("metafile/poi/wrench.emf")));
-    ASSERT_TRUE(emf.open(QIODevice::ReadOnly));
-    dir.write(QStringLiteral("page.emf"), emf.readAll());
-    const Picture again = Picture::load(dir.file(QStringLiteral("page.emf")), QSize(200, 200));
+    // A view drawing new sizes later keeps what it showed at once, stretched,
+    // and asks no more. (Another file: the helper holds this one's bytes.)
+    const Picture again = Picture::load(corpusFile(QStringLiteral("metafile/poi/wrench.emf")), QSize(200, 200));
     platform::ImageView view;
     view.setPicture(again);
     view.drawNewSizesLater();
     view.resize(600, 600);
-    const QImage atOnce = rendered(view);
+    const QImage atOnce = view.grab().toImage();
     ASSERT_TRUE(testing_support::waitUntil([&] { return !view.drawingPending(); }));
-    EXPECT_EQ(again.decodeCount(), 2);
-    EXPECT_EQ(rendered(view), atOnce);
+    EXPECT_EQ(view.grab().toImage(), atOnce);
     EXPECT_FALSE(view.drawingPending());
     EXPECT_EQ(again.decodeCount(), 2);
 }
