@@ -1,6 +1,8 @@
 // A page change to a metafile page (WMF and EMF from the shared corpus)
 // against the same page change to a PNG of the size the window shows; and a
-// zoom step on a page just shown, on the metafile page against the PNG page.
+// zoom step on a page just shown, on the metafile page against the PNG page:
+// what the window shows at the step, and apart from the ratio, how long until
+// the metafile's exact drawing at the new size shows.
 #include "bench_util.h"
 
 #include "platform/core/listview.h"
@@ -101,7 +103,7 @@ struct Cost {
 void showExact(reader::frmmain& w)
 {
     while (w.ImgPic->drawingPending())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     w.ImgPic->repaint();
 }
 
