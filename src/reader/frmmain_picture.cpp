@@ -83,6 +83,8 @@ void frmmain::PlacePicture()
 
 void frmmain::zoomBy(float factor)
 {
+    // The step shows at once; a metafile's exact drawing follows.
+    ImgPic->drawNewSizesLater();
     ImgPic->hide();
     img_ = zoomPicture(img_, factor);
     applyImage();

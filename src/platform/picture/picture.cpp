@@ -127,6 +127,43 @@ Pixels pixelsShowing(const QImage& image, const QRect& shows, const QRectF& want
                           wanted.height() * ey)};
 }
 
+// Where a picture drawn over a target lands on the painter's device.
+struct Placement {
+    QTransform toDevice;
+    QRectF onDevice;
+    QSize shown;  // its size there
+    QRect part;   // the part of it that reaches the device and the clip, in `shown`
+};
+
+Placement placementOn(QPainter& painter, const QRectF& target)
+{
+    Placement at;
+    at.toDevice = painter.deviceTransform();
+    at.onDevice = at.toDevice.mapRect(target);
+    // Only what reaches the device is drawn: a zoomed view may be tens of
+    // thousands of pixels wide while its window shows a little of it, and
+    // a page shows a corner of a large picture printed at its natural size.
+    QRectF visible = at.onDevice;
+    if (const QPaintEngine* engine = painter.paintEngine(); engine && engine->paintDevice())
+        visible &= QRectF(0, 0, engine->paintDevice()->width(), engine->paintDevice()->height());
+    if (painter.hasClipping())
+        visible &= at.toDevice.mapRect(painter.clipBoundingRect());
+    at.shown = QSize(std::max(1, qRound(at.onDevice.width())), std::max(1, qRound(at.onDevice.height())));
+    at.part = visible.translated(-at.onDevice.topLeft()).toAlignedRect() & QRect(QPoint(0, 0), at.shown);
+    return at;
+}
+
+void paintPixels(QPainter& painter, const Placement& at, const Pixels& pixels)
+{
+    if (pixels.image.isNull())
+        return;
+    const QRectF destination = at.toDevice.inverted().mapRect(QRectF(at.part).translated(at.onDevice.topLeft()));
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(destination, pixels.image, pixels.source);
+    painter.restore();
+}
+
 } // namespace
 
 struct Picture::Impl {
@@ -154,6 +191,45 @@ struct Picture::Impl {
     {
         ++decodes;
         return source->render(size);
+    }
+
+    // Whether showing at `size` (a render size) takes a new drawing. A size
+    // the decoder failed at is not asked for again: a metafile helper that
+    // runs out of time would hold up every paint. What was decoded before is
+    // stretched instead.
+    bool needsDrawing(const QSize& size) const
+    {
+        if (!shown.isNull() && shownSize == size)
+            return false;
+        const bool enough = decoded.width() >= size.width() && decoded.height() >= size.height();
+        const bool failedBefore =
+            !failedAt.isEmpty() && size.width() >= failedAt.width() && size.height() >= failedAt.height();
+        return !enough && !failedBefore;
+    }
+
+    void keep(const QSize& size, const QImage& fresh)
+    {
+        if (fresh.isNull()) {
+            failedAt = size;
+            return;
+        }
+        decoded = fresh;
+        shown = QImage();
+        shownSize = QSize();
+    }
+
+    // What image() hands out for `size`, from the pixels at hand.
+    QImage shownAt(const QSize& size)
+    {
+        if (!shown.isNull() && shownSize == size)
+            return shown;
+        if (decoded.isNull())
+            return {};
+        const bool larger = decoded.width() >= size.width() && decoded.height() >= size.height();
+        shown = !larger || nearlyTheSize(decoded.size(), size) ? decoded
+                                                                : smoothlyScaled(decoded, decoded.rect(), size);
+        shownSize = size;
+        return shown;
     }
 
     // Raster pictures never need more pixels than they have; vector
@@ -320,30 +396,25 @@ QImage Picture::image(const QSize& targetPixels) const
     if (!d || targetPixels.isEmpty())
         return {};
     const QSize size = d->renderSize(targetPixels);
-    if (!d->shown.isNull() && d->shownSize == size)
-        return d->shown;
+    if (d->needsDrawing(size))
+        d->keep(size, d->decode(size));
+    return d->shownAt(size);
+}
 
-    const bool enough = d->decoded.width() >= size.width() && d->decoded.height() >= size.height();
-    // A size the decoder failed at is not asked for again: a metafile helper
-    // that runs out of time would hold up every paint. What was decoded
-    // before is stretched instead.
-    const bool failedBefore = !d->failedAt.isEmpty() && size.width() >= d->failedAt.width()
-                              && size.height() >= d->failedAt.height();
-    if (!enough && !failedBefore) {
-        QImage fresh = d->decode(size);
-        if (fresh.isNull())
-            d->failedAt = size;
-        else
-            d->decoded = fresh;
-    }
-    if (d->decoded.isNull())
+QImage Picture::drawingFor(const QSize& targetPixels) const
+{
+    if (!d || targetPixels.isEmpty())
         return {};
-    const bool larger = d->decoded.width() >= size.width() && d->decoded.height() >= size.height();
-    d->shown = !larger || nearlyTheSize(d->decoded.size(), size)
-                   ? d->decoded
-                   : smoothlyScaled(d->decoded, d->decoded.rect(), size);
-    d->shownSize = size;
-    return d->shown;
+    // Only what never changes after loading is read here.
+    return d->source->render(d->renderSize(targetPixels));
+}
+
+void Picture::keepDrawing(const QSize& targetPixels, const QImage& drawn) const
+{
+    if (!d || targetPixels.isEmpty())
+        return;
+    ++d->decodes;
+    d->keep(d->renderSize(targetPixels), drawn);
 }
 
 QImage Picture::fullImage() const
@@ -362,36 +433,32 @@ void Picture::draw(QPainter& painter, const QRectF& target) const
 {
     if (!d || target.isEmpty())
         return;
-    const QTransform toDevice = painter.deviceTransform();
-    const QRectF onDevice = toDevice.mapRect(target);
-    // Only what reaches the device is drawn: a zoomed view may be tens of
-    // thousands of pixels wide while its window shows a little of it, and
-    // a page shows a corner of a large picture printed at its natural size.
-    QRectF visible = onDevice;
-    if (const QPaintEngine* engine = painter.paintEngine(); engine && engine->paintDevice())
-        visible &= QRectF(0, 0, engine->paintDevice()->width(), engine->paintDevice()->height());
-    if (painter.hasClipping())
-        visible &= toDevice.mapRect(painter.clipBoundingRect());
-    const QSize shown(std::max(1, qRound(onDevice.width())), std::max(1, qRound(onDevice.height())));
-    const QRect part = visible.translated(-onDevice.topLeft()).toAlignedRect() & QRect(QPoint(0, 0), shown);
-    if (part.isEmpty())
+    const Placement at = placementOn(painter, target);
+    if (at.part.isEmpty())
         return;
-
     Pixels pixels;
     if (d->source->isVector()) {
-        const QImage whole = image(shown);
+        const QImage whole = image(at.shown);
         if (!whole.isNull())
-            pixels = pixelsShowing(whole, QRect(QPoint(0, 0), shown), QRectF(part));
+            pixels = pixelsShowing(whole, QRect(QPoint(0, 0), at.shown), QRectF(at.part));
     } else {
-        pixels = d->partPixels(shown, part);
+        pixels = d->partPixels(at.shown, at.part);
     }
-    if (pixels.image.isNull())
-        return;
-    const QRectF destination = toDevice.inverted().mapRect(QRectF(part).translated(onDevice.topLeft()));
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(destination, pixels.image, pixels.source);
-    painter.restore();
+    paintPixels(painter, at, pixels);
+}
+
+QSize Picture::drawAtHand(QPainter& painter, const QRectF& target) const
+{
+    if (!d || target.isEmpty())
+        return {};
+    const Placement at = placementOn(painter, target);
+    if (!d->source->isVector() || !d->needsDrawing(d->renderSize(at.shown))) {
+        draw(painter, target);
+        return {};
+    }
+    if (!at.part.isEmpty() && !d->decoded.isNull())
+        paintPixels(painter, at, pixelsShowing(d->decoded, QRect(QPoint(0, 0), at.shown), QRectF(at.part)));
+    return at.shown;
 }
 
 } // namespace platform

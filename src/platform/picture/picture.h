@@ -48,6 +48,19 @@ public:
     // stretching them further).
     void draw(QPainter& painter, const QRectF& target) const;
 
+    // As draw(), but a vector picture not drawn yet at the size it is drawn
+    // is stretched from the drawing it has instead of waiting for the
+    // helper. Returns the size to ask drawingFor() for, empty when the
+    // picture needed no new drawing (raster pictures never do).
+    QSize drawAtHand(QPainter& painter, const QRectF& target) const;
+    // The drawing image(targetPixels) would make, made without touching what
+    // the picture keeps: any thread may ask while the picture is used on its
+    // own thread. Null when the drawing fails.
+    QImage drawingFor(const QSize& targetPixels) const;
+    // Keeps `drawn`, made by drawingFor(targetPixels), as image(targetPixels)
+    // would have kept it; a null one marks the size as failed, as there.
+    void keepDrawing(const QSize& targetPixels, const QImage& drawn) const;
+
     // "bmp", "gif", "jpeg", "png", "ico", "wmf" or "emf", from the content; empty when null.
     QByteArray format() const;
     // How often pixels were decoded or rendered from the file data (shared by copies).

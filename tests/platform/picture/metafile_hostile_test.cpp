@@ -4,6 +4,7 @@
 #include "platform/core/error.h"
 #include "platform/core/program.h"
 #include "platform/picture/picture.h"
+#include "platform/picture/imageview.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -226,6 +227,19 @@ TEST(HostileMetafiles, ASizeTheHelperFailedAtIsNotAskedForAgain)
     picture.image(QSize(900, 900));
     EXPECT_EQ(picture.decodeCount(), 2);
     EXPECT_EQ(picture.image(QSize(100, 100)).size(), QSize(100, 100)); // smaller sizes still come from it
+
+    // A view drawing new sizes later keeps what it showed at once, stretched,
+    // and asks no more. (Another file: the helper holds this one's bytes.)
+    const Picture again = Picture::load(corpusFile(QStringLiteral("metafile/poi/wrench.emf")), QSize(200, 200));
+    platform::ImageView view;
+    view.setPicture(again);
+    view.drawNewSizesLater();
+    view.resize(600, 600);
+    const QImage atOnce = view.grab().toImage();
+    ASSERT_TRUE(testing_support::waitUntil([&] { return !view.drawingPending(); }));
+    EXPECT_EQ(view.grab().toImage(), atOnce);
+    EXPECT_FALSE(view.drawingPending());
+    EXPECT_EQ(again.decodeCount(), 2);
 }
 
 namespace {
