@@ -3,8 +3,8 @@
 #include "picture_test_support.h"
 #include "platform/core/error.h"
 #include "platform/core/program.h"
-#include "platform/picture/picture.h"
 #include "platform/picture/imageview.h"
+#include "platform/picture/picture.h"
 #include "support/test_support.h"
 
 #include <QDir>
