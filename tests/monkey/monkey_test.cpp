@@ -1325,7 +1325,8 @@ private:
         }
         if (naming)
             expectCatalogue(answer == platform::MsgResult::Yes);
-        if (r.text == u"已经制作好图文播放目录，请重新启动软件使用。"_s)
+        // Written, whether every file arrived or the box names those that did not.
+        if (r.text.startsWith(u"已经制作好图文播放目录"_s))
             catalogueWritten();
         if (r.text.startsWith(u"无法"_s))
             pending_.reset();
