@@ -4,12 +4,24 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSize>
+#include <QString>
 #include <QtGlobal>
 #include <algorithm>
 #include <functional>
 #include <vector>
 
 namespace bench {
+
+// How busy a made-up photograph is: a colour gradient under this many
+// random ellipses up to this size, saved as JPEG of this quality.
+struct PhotoDetail {
+    int ellipses = 400;
+    int largestEllipse = 120;
+    int quality = 85;
+};
+// A JPEG with the detail of a photograph, the same for the same seed.
+bool writePhoto(const QString& path, const QSize& size, int seed, const PhotoDetail& detail);
 
 // A benchmark's own main; the one bench program runs it by name.
 using Program = int (*)(int argc, char** argv);

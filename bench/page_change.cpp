@@ -15,29 +15,11 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
 constexpr int kPages = 50;
-
-void writePicture(const QString& path, int seed)
-{
-    QImage img(1024, 768, QImage::Format_RGB32);
-    QPainter p(&img);
-    QLinearGradient g(0, 0, 1024, 768);
-    g.setColorAt(0, QColor::fromHsv(seed * 7 % 360, 120, 230));
-    g.setColorAt(1, QColor::fromHsv(seed * 13 % 360, 200, 90));
-    p.fillRect(img.rect(), g);
-    QRandomGenerator rng(seed);
-    for (int i = 0; i < 400; ++i) {
-        p.setBrush(QColor::fromRgb(rng.generate()));
-        p.drawEllipse(rng.bounded(1024), rng.bounded(768), rng.bounded(120), rng.bounded(120));
-    }
-    p.end();
-    img.save(path, "JPG", 85);
-}
 
 QByteArray rtfText(int page)
 {
@@ -67,7 +49,7 @@ BENCH_PROGRAM(page_change)
     if (!cat.open(QIODevice::WriteOnly))
         return 1;
     for (int i = 1; i <= kPages; ++i) {
-        writePicture(book.filePath(QStringLiteral("p%1.jpg").arg(i)), i);
+        bench::writePhoto(book.filePath(QStringLiteral("p%1.jpg").arg(i)), QSize(1024, 768), i, {400, 120, 85});
         QFile t(book.filePath(QStringLiteral("t%1.rtf").arg(i)));
         if (t.open(QIODevice::WriteOnly))
             t.write(rtfText(i));

@@ -15,32 +15,12 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QPainter>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 #include <numeric>
 
 namespace {
-
-void writePicture(const QString& path, const QSize& size, int seed)
-{
-    QImage img(size, QImage::Format_RGB32);
-    QPainter p(&img);
-    QLinearGradient g(0, 0, size.width(), size.height());
-    g.setColorAt(0, QColor::fromHsv(seed * 7 % 360, 120, 230));
-    g.setColorAt(1, QColor::fromHsv(seed * 13 % 360, 200, 90));
-    p.fillRect(img.rect(), g);
-    QRandomGenerator rng(seed);
-    const int r = size.width() / 8;
-    for (int i = 0; i < 400; ++i) {
-        p.setBrush(QColor::fromRgb(rng.generate()));
-        p.drawEllipse(rng.bounded(size.width()), rng.bounded(size.height()), rng.bounded(r), rng.bounded(r));
-    }
-    p.end();
-    img.save(path, "JPG", 85);
-}
 
 // A book of `pages` pages with pictures of the given size and a line of text each.
 bool writeBook(const QString& folder, int pages, const QSize& size)
@@ -49,7 +29,8 @@ bool writeBook(const QString& folder, int pages, const QSize& size)
     if (!cat.open(QIODevice::WriteOnly))
         return false;
     for (int i = 1; i <= pages; ++i) {
-        writePicture(QDir(folder).filePath(QStringLiteral("p%1.jpg").arg(i)), size, i);
+        const QString picture = QDir(folder).filePath(QStringLiteral("p%1.jpg").arg(i));
+        bench::writePhoto(picture, size, i, {400, size.width() / 8, 85});
         QFile t(QDir(folder).filePath(QStringLiteral("t%1.txt").arg(i)));
         if (t.open(QIODevice::WriteOnly))
             t.write(platform::encodeAnsi(QStringLiteral("第%1页，园林是把自然山水浓缩在方寸之间的艺术。").arg(i)));

@@ -17,8 +17,6 @@
 #include <QFile>
 #include <QImage>
 #include <QListView>
-#include <QPainter>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,23 +26,6 @@ namespace {
 constexpr int kFiles = 48;   // distinct photographs; the rows repeat them
 constexpr int kRows = 5000;
 constexpr int kFirstScreen = 24;
-
-void writePhoto(const QString& path, int seed)
-{
-    QImage img(4000, 3000, QImage::Format_RGB32);
-    QPainter p(&img);
-    QLinearGradient g(0, 0, 4000, 3000);
-    g.setColorAt(0, QColor::fromHsv(seed * 7 % 360, 120, 230));
-    g.setColorAt(1, QColor::fromHsv(seed * 13 % 360, 200, 90));
-    p.fillRect(img.rect(), g);
-    QRandomGenerator rng(seed);
-    for (int i = 0; i < 600; ++i) {
-        p.setBrush(QColor::fromRgb(rng.generate()));
-        p.drawEllipse(rng.bounded(4000), rng.bounded(3000), rng.bounded(400), rng.bounded(400));
-    }
-    p.end();
-    img.save(path, "JPG", 88);
-}
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -74,7 +55,7 @@ BENCH_PROGRAM(thumbnails)
     QTemporaryDir book;
     std::printf("writing %d photographs of 4000 x 3000...\n", kFiles);
     for (int i = 1; i <= kFiles; ++i)
-        writePhoto(book.filePath(QStringLiteral("p%1.jpg").arg(i)), i);
+        bench::writePhoto(book.filePath(QStringLiteral("p%1.jpg").arg(i)), QSize(4000, 3000), i, {600, 400, 88});
     QByteArray lines;
     for (int row = 1; row <= kRows; ++row)
         lines += platform::encodeAnsi(QStringLiteral("第%1页-p%2.jpg-\r\n").arg(row).arg((row - 1) % kFiles + 1));
